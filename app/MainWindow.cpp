@@ -1,0 +1,84 @@
+#include "MainWindow.h"
+
+#include "KXGlobal.h"
+#include "WindowGeometry.h"
+#include "ui_MainWindow.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    restoreWindowGeometry();
+
+    pages = new QStackedLayout;
+    editorPage = new QWidget(this);
+    editorPage->show();
+    pages->addWidget(editorPage);
+
+    auto *column = new QVBoxLayout;
+    column->addLayout(pages);
+    column->setContentsMargins(0, 0, 0, 0);
+    ui->centralwidget->setLayout(column);
+
+    setWindowTitle(KXGlobal().displayName());
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::restoreWindowGeometry()
+{
+    QSize screen;
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        screen = primary->size();
+
+    const std::unique_ptr<QSettings> settings = openWindowSettings();
+    const QRect stored(settings->value(QStringLiteral("posX"), 0).toInt(),
+                       settings->value(QStringLiteral("posY"), 0).toInt(),
+                       settings->value(QStringLiteral("width"), 0).toInt(),
+                       settings->value(QStringLiteral("height"), 0).toInt());
+    setGeometry(restoredWindowGeometry(stored, screen));
+}
+
+void MainWindow::saveWindowGeometry() const
+{
+    const std::unique_ptr<QSettings> settings = openWindowSettings();
+    const QRect current = geometry();
+    settings->setValue(QStringLiteral("posX"), current.x());
+    settings->setValue(QStringLiteral("posY"), current.y());
+    settings->setValue(QStringLiteral("width"), current.width());
+    settings->setValue(QStringLiteral("height"), current.height());
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    // The Shift state goes to the canvas once the editor form hosts one; no other
+    // key is handled here, and none is passed on.
+    event->ignore();
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent *event)
+{
+    event->ignore();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    saveWindowGeometry();
+    event->accept();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    // Theme changes reach the editor form's icons once the form exists; other change
+    // events are deliberately not passed on.
+    event->ignore();
+}
