@@ -367,30 +367,6 @@ private Q_SLOTS:
         QCOMPARE(layoutAt(photos, index).verticalLines, vertical);
     }
 
-    void spacingRule_data()
-    {
-        QTest::addColumn<qreal>("low");
-        QTest::addColumn<qreal>("high");
-        QTest::addColumn<int>("horizontal");
-        QTest::addColumn<int>("vertical");
-        QTest::newRow("whole span") << 0.0 << 100.0 << 0 << 0;
-        QTest::newRow("first half") << 0.0 << 50.0 << 4 << 2;
-        QTest::newRow("second half") << 50.0 << 100.0 << 3 << 1;
-        QTest::newRow("middle") << 25.0 << 75.0 << 6 << 5;
-        QTest::newRow("last third") << 66.6 << 100.0 << 3 << 1;
-        QTest::newRow("first third") << 0.0 << 33.3 << 4 << 2;
-    }
-
-    void spacingRule()
-    {
-        QFETCH(qreal, low);
-        QFETCH(qreal, high);
-        QFETCH(int, horizontal);
-        QFETCH(int, vertical);
-        QCOMPARE(horizontalSpacingSides(low, high), horizontal);
-        QCOMPARE(verticalSpacingSides(low, high), vertical);
-    }
-
     void apexFactory_data()
     {
         QTest::addColumn<QPointF>("vertex1");
