@@ -7,7 +7,8 @@
 #include <QSizeF>
 #include <QString>
 
-enum OverlayKind : int {
+enum OverlayKind : int
+{
     Label = 0,
     Sticker = 1,
     Emoji = 2,
@@ -34,3 +35,14 @@ struct OverlayObject
     float scale = 100.0f;
     int kind = Label;
 };
+
+// New objects are centred on the canvas, take their name and id from the counters
+// beside the document (never reused) and become the selected object.
+void createLabel();
+// A resource that cannot be read still gives a sticker, of size zero.
+void createSticker(const QString &resourcePath);
+void createEmoji(const QString &emojiText);
+
+// Sizes a label's box from its font and text: the widest line by the number of lines,
+// plus a quarter line below for descenders. Stickers and emoji keep their box.
+void updateLabelBox(OverlayObject *object);

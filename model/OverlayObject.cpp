@@ -1,0 +1,124 @@
+#include "OverlayObject.h"
+
+#include "CollageState.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kEmojiSide = 150;
+constexpr int kLabelPointSize = 36;
+
+// Toward zero like a plain cast, but safe for positions far outside the int range.
+int truncated(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double lowest = std::numeric_limits<int>::min();
+    constexpr double highest = std::numeric_limits<int>::max();
+    return static_cast<int>(std::trunc(std::clamp(value, lowest, highest)));
+}
+
+void centreOnCanvas(OverlayObject &object, double width, double height)
+{
+    const QSizeF canvas = CollageState::instance().canvasSize;
+    object.x = (canvas.width() - width) * 0.5;
+    object.y = (canvas.height() - height) * 0.5;
+}
+
+void appendAndSelect(OverlayObject &object)
+{
+    CollageState &state = CollageState::instance();
+    object.opacity = 100;
+    object.id = state.nextObjectId++;
+    state.document.selectedObjectId = object.id;
+    state.document.objects.append(object);
+}
+
+} // namespace
+
+void createLabel()
+{
+    OverlayObject label;
+    label.text = QStringLiteral("Untitled");
+    label.color = Qt::black;
+    label.rotation = 0.0f;
+    label.alignment = 1;
+    label.font = QGuiApplication::font();
+    label.font.setPointSize(kLabelPointSize);
+    label.font.setWeight(QFont::Bold);
+
+    const QFontMetrics metrics(label.font);
+    centreOnCanvas(label, metrics.horizontalAdvance(label.text), metrics.height());
+    label.kind = Label;
+    updateLabelBox(&label);
+
+    CollageState &state = CollageState::instance();
+    label.name = QStringLiteral("Label%1").arg(state.labelCounter++);
+    appendAndSelect(label);
+}
+
+void createSticker(const QString &resourcePath)
+{
+    const QImage image(resourcePath);
+    OverlayObject sticker;
+    sticker.size = image.size();
+    centreOnCanvas(sticker, image.width(), image.height());
+    sticker.rect = QRect(truncated(sticker.x), truncated(sticker.y), image.width(), image.height());
+    sticker.source = resourcePath;
+
+    CollageState &state = CollageState::instance();
+    sticker.name = QStringLiteral("Sticker%1").arg(state.stickerCounter++);
+    sticker.alignment = 1;
+    sticker.rotation = 0.0f;
+    sticker.scale = 100.0f;
+    sticker.kind = Sticker;
+    appendAndSelect(sticker);
+}
+
+void createEmoji(const QString &emojiText)
+{
+    OverlayObject emoji;
+    emoji.size = QSizeF(kEmojiSide, kEmojiSide);
+    centreOnCanvas(emoji, kEmojiSide, kEmojiSide);
+    emoji.rect = QRect(truncated(emoji.x), truncated(emoji.y), kEmojiSide, kEmojiSide);
+    emoji.source = emojiText;
+
+    CollageState &state = CollageState::instance();
+    emoji.name = QStringLiteral("Emoji%1").arg(state.stickerCounter++);
+    emoji.alignment = 1;
+    emoji.rotation = 0.0f;
+    emoji.scale = 100.0f;
+    emoji.kind = Emoji;
+    appendAndSelect(emoji);
+}
+
+void updateLabelBox(OverlayObject *object)
+{
+    // A sticker's or emoji's box is its picture's size; a label's empty text would
+    // shrink it to nothing and hide the object for good.
+    if (!object || object->kind != Label)
+        return;
+
+    const QFontMetrics metrics(object->font);
+    const int lineHeight = metrics.height();
+    object->size = QSizeF(metrics.horizontalAdvance(object->text), lineHeight);
+
+    int boxWidth = metrics.horizontalAdvance(object->text);
+    int lineCount = 1;
+    if (object->text.contains(QLatin1Char('\n'))) {
+        const QStringList lines = object->text.split(QLatin1Char('\n'));
+        lineCount = int(lines.size());
+        boxWidth = 0;
+        for (const QString &line : lines)
+            boxWidth = std::max(boxWidth, metrics.horizontalAdvance(line));
+    }
+    object->rect = QRect(truncated(object->x), truncated(object->y), boxWidth,
+                         lineCount * lineHeight + lineHeight / 4);
+}
