@@ -1,0 +1,110 @@
+#include "ArtGenerator.h"
+
+#include "IcoWriter.h"
+#include "IconCatalogue.h"
+#include "SvgRaster.h"
+#include "TextureCatalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <utility>
+
+namespace {
+
+const QString logoSource = QStringLiteral(":/art/logo.svg");
+const QString logoPng = QStringLiteral("RerivUzazara.png");
+const QString logoIco = QStringLiteral("RerivUzazara.ico");
+constexpr int kLogoSize = 256;
+constexpr int kIconSizes[] = {16, 32, 48, 256};
+
+QString iconFile(const QString &name, int scale)
+{
+    return scale == 1 ? name + QStringLiteral(".png") : name + QStringLiteral("@2x.png");
+}
+
+QString patternFile(const QString &name)
+{
+    return QStringLiteral("Pattern/") + name;
+}
+
+} // namespace
+
+ArtGenerator::ArtGenerator(QString outputDir) : m_outputDir(std::move(outputDir)) {}
+
+QStringList ArtGenerator::expectedFiles()
+{
+    QStringList files;
+    for (const IconSpec &icon : iconCatalogue())
+        files << iconFile(icon.name, 1) << iconFile(icon.name, 2);
+    for (const TextureSpec &texture : textureCatalogue())
+        files << patternFile(texture.fileName);
+    files << logoPng << logoIco;
+    return files;
+}
+
+bool ArtGenerator::run()
+{
+    m_written.clear();
+    m_error.clear();
+    if (!QDir().mkpath(QDir(m_outputDir).filePath(QStringLiteral("Pattern"))))
+        return fail(QStringLiteral("cannot create %1").arg(m_outputDir));
+    return writeIcons() && writeTextures() && writeLogo();
+}
+
+bool ArtGenerator::writeIcons()
+{
+    for (const IconSpec &icon : iconCatalogue()) {
+        for (int scale : {1, 2}) {
+            const QImage glyph = renderSvg(icon.source, 24 * scale);
+            if (glyph.isNull())
+                return fail(QStringLiteral("cannot read %1").arg(icon.source));
+            if (!save(recolour(glyph, icon.colour), iconFile(icon.name, scale)))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ArtGenerator::writeTextures()
+{
+    for (const TextureSpec &texture : textureCatalogue()) {
+        if (!save(texture.paint(texture.size), patternFile(texture.fileName)))
+            return false;
+    }
+    return true;
+}
+
+bool ArtGenerator::writeLogo()
+{
+    const QImage logo = renderSvg(logoSource, kLogoSize);
+    if (logo.isNull())
+        return fail(QStringLiteral("cannot read %1").arg(logoSource));
+    if (!save(logo.convertToFormat(QImage::Format_ARGB32), logoPng))
+        return false;
+
+    QList<QImage> sizes;
+    for (int size : kIconSizes)
+        sizes.append(size == kLogoSize ? logo : renderSvg(logoSource, size));
+    const QByteArray ico = encodeIco(sizes);
+    QFile file(QDir(m_outputDir).filePath(logoIco));
+    if (ico.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(ico) != ico.size())
+        return fail(QStringLiteral("cannot write %1").arg(file.fileName()));
+    m_written << logoIco;
+    return true;
+}
+
+bool ArtGenerator::save(const QImage &image, const QString &relativePath)
+{
+    const QString path = QDir(m_outputDir).filePath(relativePath);
+    if (image.isNull() || !image.save(path, "PNG"))
+        return fail(QStringLiteral("cannot write %1").arg(path));
+    m_written << relativePath;
+    return true;
+}
+
+bool ArtGenerator::fail(const QString &reason)
+{
+    m_error = reason;
+    return false;
+}
