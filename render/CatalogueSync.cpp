@@ -1,0 +1,94 @@
+#include "CatalogueSync.h"
+
+#include "CollageState.h"
+#include "SpacingSides.h"
+
+#include <algorithm>
+
+namespace {
+
+// Coordinates go through single precision before they become percentages, so the
+// template holds the same values whichever way the pixels were reached.
+qreal toPercent(qreal pixels, qreal extent)
+{
+    return qreal(float(pixels)) * 100.0 / extent;
+}
+
+QRectF toPercent(const QRectF &pixels, qreal width, qreal height)
+{
+    return QRectF(QPointF(toPercent(pixels.left(), width), toPercent(pixels.top(), height)),
+                  QPointF(toPercent(pixels.right(), width), toPercent(pixels.bottom(), height)));
+}
+
+// Writes a list of divider rectangles into a template's list of lines, entry by entry.
+void syncLines(const QList<QRectF> &dividers, QList<QRectF> &lines, int margin, qreal width,
+               qreal height, bool flatten)
+{
+    const qsizetype count = std::min(dividers.size(), lines.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        QRectF line = toPercent(dividers[i].translated(-margin, -margin), width, height);
+        if (flatten)
+            line.setHeight(0.0);
+        lines[i] = line;
+    }
+}
+
+} // namespace
+
+void syncCellsToCatalogue()
+{
+    CollageState &state = CollageState::instance();
+    LayoutTemplate *layout = state.currentLayout();
+    if (!layout)
+        return;
+    const CanvasSettings &settings = state.settings;
+    const int margin = settings.margin;
+    const qreal width = state.canvasSize.width() - 2.0 * margin;
+    const qreal height = state.canvasSize.height() - 2.0 * margin - settings.topOffset;
+    if (!(width > 0.0) || !(height > 0.0))
+        return;
+
+    const qreal h = settings.spacing / 2.0;
+    const QList<QRectF> &rects = state.document.frameRects;
+    const qsizetype count = std::min(rects.size(), layout->cells.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        LayoutCell &cell = layout->cells[i];
+        if (cell.kind != LayoutCell::Rectangle)
+            continue;
+        const QRectF rect = rects[i].translated(-margin, -(margin + settings.topOffset));
+        QPointF topLeft = rect.topLeft();
+        QPointF bottomRight(rect.right(), rect.bottom());
+        if (cell.hSpacingSides == SpacingLeft || cell.hSpacingSides == SpacingLeftRight)
+            topLeft.rx() -= h;
+        if (cell.hSpacingSides == SpacingRight || cell.hSpacingSides == SpacingLeftRight)
+            bottomRight.rx() += h;
+        if (cell.vSpacingSides == SpacingTop || cell.vSpacingSides == SpacingTopBottom)
+            topLeft.ry() -= h;
+        if (cell.vSpacingSides == SpacingBottom || cell.vSpacingSides == SpacingTopBottom)
+            bottomRight.ry() += h;
+        const qreal left = toPercent(topLeft.x(), width);
+        const qreal top = toPercent(topLeft.y(), height);
+        const qreal right = toPercent(bottomRight.x(), width);
+        const qreal bottom = toPercent(bottomRight.y(), height);
+        cell.topLeft = QPointF(left, top);
+        cell.topRight = QPointF(right, top);
+        cell.bottomLeft = QPointF(left, bottom);
+        cell.bottomRight = QPointF(right, bottom);
+    }
+}
+
+void syncLinesToCatalogue()
+{
+    CollageState &state = CollageState::instance();
+    LayoutTemplate *layout = state.currentLayout();
+    if (!layout)
+        return;
+    const int margin = state.settings.margin;
+    const qreal width = state.canvasSize.width() - 2.0 * margin;
+    const qreal height = state.canvasSize.height() - 2.0 * margin;
+    if (!(width > 0.0) || !(height > 0.0))
+        return;
+    syncLines(state.document.horizontalDividers, layout->horizontalLines, margin, width, height,
+              true);
+    syncLines(state.document.verticalDividers, layout->verticalLines, margin, width, height, false);
+}
