@@ -75,8 +75,13 @@ bool placePhoto(int slot, const QString &filePath, const QImage &image)
 
 QImage readPhotoFile(const QString &path)
 {
+    // The limit is shared by every image reader in the process; raising it only for this
+    // read keeps other reads from depending on whether a photo was dropped before.
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(kPhotoAllocationLimitMB);
     QImageReader reader(path);
-    reader.setAllocationLimit(kPhotoAllocationLimitMB);
     reader.setAutoTransform(true);
-    return reader.read();
+    const QImage image = reader.read();
+    QImageReader::setAllocationLimit(previousLimit);
+    return image;
 }
