@@ -12,7 +12,7 @@ QColor hex(quint32 rgb)
 const QColor teal = hex(0x13A191);
 const QColor coral = hex(0xE5484D);
 const QColor blue = hex(0x3B7BEA);
-const QColor amber = hex(0xE08A00);
+const QColor amber = hex(0xD17A00);
 const QColor violet = hex(0x8A5CF0);
 const QColor slate = hex(0x667892);
 
