@@ -166,7 +166,7 @@ QList<TextureSpec> textureCatalogue()
             chevrons(s, {hex(0xBFD7EA), hex(0xFFFFFF), hex(0xF9E0AE), hex(0xFFFFFF)}, 8, 5));
     });
     list << tile("138", [](int s) {
-        WeaveStyle denim{hex(0x35557F), hex(0x7D98BA), 5.0, 3, 0.16, 0.12, 138};
+        WeaveStyle denim{hex(0x34547E), hex(0x5D7CA5), 6.0, 3, 0.08, 0.16, 138};
         return weave(s, denim);
     });
     list << tile("139", [](int s) {

@@ -474,7 +474,7 @@ QImage weave(int size, const WeaveStyle &style)
                 const double along = (u - v) * 0.7071;
                 const double across = (u + v) * 0.7071;
                 warp = warpNoise.fractal(across * threads, along * 3.0, 2);
-                weft = weftNoise.fractal(u * 3.0, v * threads * 0.5, 2);
+                weft = weftNoise.fractal(u * threads * 0.5, v * 2.0, 2);
             } else {
                 warp = warpNoise.fractal(u * threads, v * 3.0, 2);
                 weft = weftNoise.fractal(u * 3.0, v * threads, 2);
@@ -814,7 +814,7 @@ QImage soften(const QImage &image)
     QImage result(w, h, QImage::Format_RGB32);
     auto at = [&](int x, int y) {
         return reinterpret_cast<const QRgb *>(
-            source.constScanLine(positiveMod(y, h)))[positiveMod(x, w)];
+            source.constScanLine(std::clamp(y, 0, h - 1)))[std::clamp(x, 0, w - 1)];
     };
     for (int y = 0; y < h; ++y) {
         auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));

@@ -131,6 +131,7 @@ QImage blocks(int size, const QList<QColor> &palette, const QColor &gap, int spl
 QImage graphPaper(int size, const QColor &paper, const QColor &line, int minor, int major);
 QImage checks(int size, const QColor &a, const QColor &b, int across);
 
-// A light blur that wraps around the tile edges. Hard edges enlarged without
-// smoothing show every pixel step; blurred a little first, the steps are gentler.
+// A light blur. Hard edges enlarged without smoothing show every pixel step; blurred a
+// little first, the steps are gentler. The border pixels are repeated rather than
+// wrapped, as most tiles do not continue across their edges.
 QImage soften(const QImage &image);
