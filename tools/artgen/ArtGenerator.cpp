@@ -13,6 +13,10 @@
 namespace {
 
 const QString logoSource = QStringLiteral(":/art/logo.svg");
+// Below this size the full logo turns to mush; a simpler drawing on the pixel grid
+// takes its place.
+const QString smallLogoSource = QStringLiteral(":/art/logo-small.svg");
+constexpr int kLargestSmallLogo = 32;
 const QString logoPng = QStringLiteral("RerivUzazara.png");
 const QString logoIco = QStringLiteral("RerivUzazara.ico");
 constexpr int kLogoSize = 256;
@@ -84,8 +88,12 @@ bool ArtGenerator::writeLogo()
         return false;
 
     QList<QImage> sizes;
-    for (int size : kIconSizes)
-        sizes.append(size == kLogoSize ? logo : renderSvg(logoSource, size));
+    for (int size : kIconSizes) {
+        const QString &source = size <= kLargestSmallLogo ? smallLogoSource : logoSource;
+        sizes.append(size == kLogoSize ? logo : renderSvg(source, size));
+        if (sizes.last().isNull())
+            return fail(QStringLiteral("cannot read %1").arg(source));
+    }
     const QByteArray ico = encodeIco(sizes);
     QFile file(QDir(m_outputDir).filePath(logoIco));
     if (ico.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(ico) != ico.size())
