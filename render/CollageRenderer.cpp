@@ -259,7 +259,6 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
         // drawn next covers the edge.
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.setClipPath(path);
         painter.drawImage(QPointF(photo.position.x(), photo.position.y() + settings.topOffset),
                           turned);
