@@ -456,9 +456,8 @@ private Q_SLOTS:
         // Every size shows the logo: the small ones are redrawn for their size, so
         // compare the overall colour rather than the pixels.
         const QImage logo(root + "RerivUzazara.png");
-        QVERIFY2(colourDistance(averageColour(image), averageColour(logo)) < 24,
-                 qPrintable(averageColour(image).name(QColor::HexArgb) + " " +
-                            averageColour(logo).name(QColor::HexArgb)));
+        QVERIFY(colourDistance(averageColour(image), averageColour(logo)) < 24);
+        QVERIFY(averageColour(image).alpha() > 128);
     }
 
     // The committed pictures must be what the generator makes from the sources, and
