@@ -41,14 +41,14 @@ std::unique_ptr<QSettings> openWindowSettings()
 {
     // The record lives at "Software\Maplestead Vantry": on Windows the registry key
     // HKEY_CURRENT_USER\Software\Maplestead Vantry; elsewhere a file of its own in the
-    // user's configuration folder, "Maplestead Vantry.conf" (for example
-    // ~/.config/Maplestead Vantry.conf), apart from the editor form's
+    // user's configuration folder, "Maplestead Vantry.conf" (on Linux
+    // ~/.config/Maplestead Vantry.conf), apart from the editor form's store
     // Maplestead/Quiltra.conf.
 #ifdef Q_OS_WIN
     return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\Maplestead Vantry"),
                                        QSettings::NativeFormat);
 #else
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QStringLiteral("Maplestead Vantry"));
 #endif
 }
