@@ -16,27 +16,18 @@ const QColor amber = hex(0xD17A00);
 const QColor violet = hex(0x8A5CF0);
 const QColor slate = hex(0x667892);
 
+// The themed icons: for a light scheme, for a dark one, and for a disabled button in
+// either.
+const QColor lightSchemeInk = hex(0x344054);
+const QColor darkSchemeInk = hex(0xF2F4F7);
+const QColor disabledInk = hex(0x98A2B3);
+
 QString glyph(const char *name)
 {
     return QStringLiteral(":/art/icons/%1.svg").arg(QLatin1String(name));
 }
 
 } // namespace
-
-QColor lightSchemeInk()
-{
-    return hex(0x344054);
-}
-
-QColor darkSchemeInk()
-{
-    return hex(0xF2F4F7);
-}
-
-QColor disabledInk()
-{
-    return hex(0x98A2B3);
-}
 
 QList<IconSpec> iconCatalogue()
 {
@@ -63,9 +54,9 @@ QList<IconSpec> iconCatalogue()
         {"delete", "Delete"}, {"settings", "Settings"}, {"text", "Text"}, {"sticker", "Sticker"}};
     for (const auto &icon : themed) {
         const QString stem = QStringLiteral("_") + QLatin1String(icon.stem);
-        list.append({glyph(icon.glyph), stem + QStringLiteral("Icon24"), lightSchemeInk()});
-        list.append({glyph(icon.glyph), stem + QStringLiteral("WhiteIcon24"), darkSchemeInk()});
-        list.append({glyph(icon.glyph), stem + QStringLiteral("GrayIcon24"), disabledInk()});
+        list.append({glyph(icon.glyph), stem + QStringLiteral("Icon24"), lightSchemeInk});
+        list.append({glyph(icon.glyph), stem + QStringLiteral("WhiteIcon24"), darkSchemeInk});
+        list.append({glyph(icon.glyph), stem + QStringLiteral("GrayIcon24"), disabledInk});
     }
     return list;
 }

@@ -15,9 +15,3 @@ struct IconSpec
 
 // Every tool icon. Each is written at 24 pixels and, as name@2x, at 48.
 QList<IconSpec> iconCatalogue();
-
-// The ink of the themed icons: for a light scheme, for a dark one, and for a disabled
-// button in either.
-QColor lightSchemeInk();
-QColor darkSchemeInk();
-QColor disabledInk();

@@ -200,9 +200,6 @@ void paintItem(QPainter &painter, ScatterShape shape, const QColor &colour, int 
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour);
     switch (shape) {
-    case ScatterShape::Circle:
-        painter.drawEllipse(QPointF(0, 0), 1.0, 1.0);
-        break;
     case ScatterShape::Glow: {
         QRadialGradient glow(QPointF(0, 0), 1.0);
         QColor c = colour;
@@ -412,9 +409,8 @@ QImage scatter(int size, const ScatterStyle &style)
         for (int dy = -1; dy <= 1; ++dy) {
             for (int dx = -1; dx <= 1; ++dx) {
                 const QPointF at = centre + QPointF(dx * size, dy * size);
-                const double reach = extent;
-                if (at.x() + reach < 0 || at.x() - reach > size || at.y() + reach < 0 ||
-                    at.y() - reach > size)
+                if (at.x() + extent < 0 || at.x() - extent > size || at.y() + extent < 0 ||
+                    at.y() - extent > size)
                     continue;
                 painter.save();
                 painter.translate(at);

@@ -46,7 +46,6 @@ QImage dots(int size, const DotStyle &style);
 
 enum class ScatterShape
 {
-    Circle,
     Glow,
     Confetti,
     Heart,
@@ -61,7 +60,7 @@ struct ScatterStyle
 {
     QColor background;
     QList<QColor> palette;
-    ScatterShape shape = ScatterShape::Circle;
+    ScatterShape shape = ScatterShape::Confetti;
     int count = 30;
     double minSize = 10.0; // pixels
     double maxSize = 20.0;

@@ -30,11 +30,6 @@ quint32 mix(quint32 h)
 
 ValueNoise::ValueNoise(quint32 seed, int period) : m_seed(seed), m_period(std::max(1, period)) {}
 
-double ValueNoise::at(double x, double y) const
-{
-    return layer(x, y, m_period, 0);
-}
-
 double ValueNoise::fractal(double x, double y, int octaves, double gain) const
 {
     double sum = 0.0;

@@ -9,11 +9,9 @@ class ValueNoise
 public:
     ValueNoise(quint32 seed, int period);
 
-    // Noise in [0, 1] at (x, y) measured in lattice cells.
-    double at(double x, double y) const;
-
-    // Sum of `octaves` layers, each at twice the frequency and `gain` times the weight
-    // of the one before, scaled back to [0, 1]. Still repeats every `period` cells.
+    // Noise in [0, 1] at (x, y) measured in lattice cells: the sum of `octaves` layers,
+    // each at twice the frequency and `gain` times the weight of the one before, scaled
+    // back to [0, 1]. It still repeats every `period` cells.
     double fractal(double x, double y, int octaves, double gain = 0.5) const;
 
 private:
