@@ -1,0 +1,312 @@
+#include "CollageRenderCommand.h"
+
+#include "CollageRenderer.h"
+#include "CollageState.h"
+#include "LayoutCatalogue.h"
+#include "OverlayObject.h"
+#include "PhotoPlacement.h"
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace {
+
+struct Options
+{
+    int count = 10;
+    int layout = 0;
+    QSize size{1920, 1080};
+    int margin = 140;
+    int spacing = 40;
+    int top = 0;
+    int radius = 20;
+    int lineWidth = 3;
+    bool shadow = true;
+    bool corners[4] = {true, false, false, true}; // tl, tr, bl, br
+    QColor background = Qt::white;
+    QStringList photos;
+    // Objects in the order given: the option name and its value.
+    QList<QPair<QString, QString>> objects;
+    QString out = QStringLiteral("collage.png");
+    int repeat = 0;
+};
+
+std::optional<int> parseInt(const QString &text, int minimum, int maximum)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < minimum || value > maximum)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<QSize> parseSize(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d+)x(\\d+)$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const std::optional<int> width = parseInt(match.captured(1), 1, 1 << 20);
+    const std::optional<int> height = parseInt(match.captured(2), 1, 1 << 20);
+    if (!width || !height)
+        return std::nullopt;
+    return QSize(*width, *height);
+}
+
+std::optional<std::array<bool, 4>> parseCorners(const QString &text)
+{
+    std::array<bool, 4> corners = {false, false, false, false};
+    if (text == QLatin1String("none"))
+        return corners;
+    static const QStringList names = {QStringLiteral("tl"), QStringLiteral("tr"),
+                                      QStringLiteral("bl"), QStringLiteral("br")};
+    for (const QString &name : text.split(QLatin1Char(','))) {
+        const qsizetype index = names.indexOf(name.trimmed());
+        if (index < 0)
+            return std::nullopt;
+        corners[size_t(index)] = true;
+    }
+    return corners;
+}
+
+void addLabel(const QString &text)
+{
+    CollageState &state = CollageState::instance();
+    createLabel();
+    OverlayObject &label = state.document.objects.last();
+    label.text = text;
+    updateLabelBox(&label);
+    // Centre the label's box for its own text, not for the placeholder it started with.
+    label.x = (state.canvasSize.width() - label.rect.width()) * 0.5;
+    label.y = (state.canvasSize.height() - label.rect.height()) * 0.5;
+    updateLabelBox(&label);
+}
+
+} // namespace
+
+CollageRenderCommand::CollageRenderCommand(QTextStream &out, QTextStream &err)
+    : m_out(out), m_err(err)
+{
+}
+
+int CollageRenderCommand::usageError(const QString &message)
+{
+    m_err << "collage-render: " << message << "\n";
+    printUsage(m_err);
+    m_err.flush();
+    return kUsageError;
+}
+
+void CollageRenderCommand::printUsage(QTextStream &stream) const
+{
+    stream << "usage: collage-render [options]\n"
+              "  --count N           photo count 1 to 10 (10)\n"
+              "  --layout I          layout index for that count (0)\n"
+              "  --size WxH          canvas size in pixels (1920x1080)\n"
+              "  --margin M --spacing S --top T --radius R --line-width L\n"
+              "                      frame style in pixels (140, 40, 0, 20, 3)\n"
+              "  --shadow on|off     drop shadow under the frames (on)\n"
+              "  --corners LIST      comma list of tl,tr,bl,br, or none (tl,br)\n"
+              "  --background COLOR  background colour (white)\n"
+              "  --photo FILE        repeatable: the k-th photo fills frame k\n"
+              "  --label TEXT        repeatable: a text label, centred\n"
+              "  --sticker PATH      repeatable: a sticker from an image or resource path\n"
+              "  --emoji TEXT        repeatable: an emoji\n"
+              "  --out FILE          output file, format by suffix (collage.png)\n"
+              "  --repeat N          render N more times and print timings (0)\n";
+}
+
+int CollageRenderCommand::run(const QStringList &arguments)
+{
+    Options options;
+    std::optional<int> requestedLayout;
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &name = arguments[i];
+        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+            printUsage(m_out);
+            m_out.flush();
+            return kSuccess;
+        }
+        if (i + 1 >= arguments.size())
+            return usageError(name.startsWith(QLatin1String("--"))
+                                  ? QStringLiteral("%1 needs a value").arg(name)
+                                  : QStringLiteral("unexpected argument %1").arg(name));
+        const QString value = arguments[++i];
+        auto badValue = [&] {
+            return usageError(QStringLiteral("bad value for %1: %2").arg(name, value));
+        };
+        auto intOption = [&](int &field, int minimum, int maximum) {
+            const std::optional<int> parsed = parseInt(value, minimum, maximum);
+            if (parsed)
+                field = *parsed;
+            return parsed.has_value();
+        };
+
+        constexpr int kLargestLength = 1 << 20;
+        if (name == QLatin1String("--count")) {
+            if (!intOption(options.count, 1, kPhotoCountChoices))
+                return badValue();
+        } else if (name == QLatin1String("--layout")) {
+            requestedLayout = parseInt(value, 0, 1000);
+            if (!requestedLayout)
+                return badValue();
+        } else if (name == QLatin1String("--size")) {
+            const std::optional<QSize> size = parseSize(value);
+            if (!size)
+                return badValue();
+            options.size = *size;
+        } else if (name == QLatin1String("--margin")) {
+            if (!intOption(options.margin, 0, kLargestLength))
+                return badValue();
+        } else if (name == QLatin1String("--spacing")) {
+            if (!intOption(options.spacing, 0, kLargestLength))
+                return badValue();
+        } else if (name == QLatin1String("--top")) {
+            if (!intOption(options.top, 0, kLargestLength))
+                return badValue();
+        } else if (name == QLatin1String("--radius")) {
+            if (!intOption(options.radius, 0, kLargestLength))
+                return badValue();
+        } else if (name == QLatin1String("--line-width")) {
+            if (!intOption(options.lineWidth, 0, kLargestLength))
+                return badValue();
+        } else if (name == QLatin1String("--shadow")) {
+            if (value != QLatin1String("on") && value != QLatin1String("off"))
+                return badValue();
+            options.shadow = value == QLatin1String("on");
+        } else if (name == QLatin1String("--corners")) {
+            const std::optional<std::array<bool, 4>> corners = parseCorners(value);
+            if (!corners)
+                return badValue();
+            std::copy(corners->begin(), corners->end(), options.corners);
+        } else if (name == QLatin1String("--background")) {
+            options.background = QColor::fromString(value);
+            if (!options.background.isValid())
+                return badValue();
+        } else if (name == QLatin1String("--photo")) {
+            options.photos.append(value);
+        } else if (name == QLatin1String("--label") || name == QLatin1String("--sticker") ||
+                   name == QLatin1String("--emoji")) {
+            options.objects.append({name, value});
+        } else if (name == QLatin1String("--out")) {
+            if (value.isEmpty())
+                return badValue();
+            options.out = value;
+        } else if (name == QLatin1String("--repeat")) {
+            if (!intOption(options.repeat, 0, 100000))
+                return badValue();
+        } else {
+            return usageError(QStringLiteral("unknown option %1").arg(name));
+        }
+    }
+
+    CollageState::reset();
+    CollageState &state = CollageState::instance();
+    buildLayoutCatalogue();
+
+    const qsizetype layoutCount = state.layoutCatalogue[size_t(options.count - 1)].size();
+    options.layout = requestedLayout.value_or(0);
+    if (options.layout >= layoutCount)
+        return usageError(QStringLiteral("--layout must be below %1 for %2 photos")
+                              .arg(layoutCount)
+                              .arg(options.count));
+    if (options.photos.size() > options.count)
+        return usageError(QStringLiteral("%1 photos given for %2 frames")
+                              .arg(options.photos.size())
+                              .arg(options.count));
+
+    state.photoCountIndex = options.count - 1;
+    state.layoutIndex = options.layout;
+    state.canvasSize = QSizeF(options.size);
+    CanvasSettings &settings = state.settings;
+    settings.margin = options.margin;
+    settings.spacing = options.spacing;
+    settings.topOffset = options.top;
+    settings.roundCorners = options.radius;
+    settings.lineWidth = options.lineWidth;
+    settings.dropShadow = options.shadow ? 1 : 0;
+    settings.cornerTopLeft = options.corners[0];
+    settings.cornerTopRight = options.corners[1];
+    settings.cornerBottomLeft = options.corners[2];
+    settings.cornerBottomRight = options.corners[3];
+    settings.backgroundType = 0;
+    settings.backgroundColorMode = 0;
+    settings.backgroundColor1 = options.background;
+
+    const QRect target(QPoint(0, 0), options.size);
+    CollageRenderer renderer;
+    // The canvas's first render builds the frame geometry that photos are placed into.
+    renderer.renderCollage(target, false);
+
+    for (qsizetype slot = 0; slot < options.photos.size(); ++slot) {
+        const QString &path = options.photos[slot];
+        const QImage photo = readPhotoFile(path);
+        if (photo.isNull()) {
+            m_err << "collage-render: cannot read photo " << path << "\n";
+            m_err.flush();
+            return kFailure;
+        }
+        if (!placePhoto(int(slot), path, photo)) {
+            m_err << "collage-render: cannot place photo " << path << " into frame " << slot
+                  << "\n";
+            m_err.flush();
+            return kFailure;
+        }
+    }
+
+    for (const auto &[kind, value] : options.objects) {
+        if (kind == QLatin1String("--label"))
+            addLabel(value);
+        else if (kind == QLatin1String("--sticker"))
+            createSticker(value);
+        else
+            createEmoji(value);
+    }
+
+    QImage image = renderer.renderCollage(target, true);
+    if (image.isNull()) {
+        m_err << "collage-render: cannot render a " << options.size.width() << "x"
+              << options.size.height() << " collage (not enough memory)\n";
+        m_err.flush();
+        return kFailure;
+    }
+
+    if (options.repeat > 0) {
+        std::vector<double> times;
+        times.reserve(size_t(options.repeat));
+        image = QImage();
+        for (int run = 0; run < options.repeat; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            image = renderer.renderCollage(target, true);
+            times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        std::sort(times.begin(), times.end());
+        const size_t n = times.size();
+        const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2.0;
+        m_out << QStringLiteral("render: median %1 ms, min %2 ms, max %3 ms over %4 runs\n")
+                     .arg(median, 0, 'f', 1)
+                     .arg(times.front(), 0, 'f', 1)
+                     .arg(times.back(), 0, 'f', 1)
+                     .arg(n);
+    }
+
+    QImageWriter writer(options.out);
+    if (!writer.write(image)) {
+        m_err << "collage-render: cannot write " << options.out << ": " << writer.errorString()
+              << "\n";
+        m_err.flush();
+        return kFailure;
+    }
+    m_out << "wrote " << options.out << " (" << image.width() << "x" << image.height() << ")\n";
+    m_out.flush();
+    return kSuccess;
+}

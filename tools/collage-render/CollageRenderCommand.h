@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// The collage-render command line: sets up the collage as the editor does at start,
+// applies the options, places the photos, renders as export does and writes the file.
+class CollageRenderCommand
+{
+public:
+    static constexpr int kSuccess = 0;
+    static constexpr int kFailure = 1;
+    static constexpr int kUsageError = 2;
+
+    CollageRenderCommand(QTextStream &out, QTextStream &err);
+
+    // arguments without the program name; returns the process exit status.
+    int run(const QStringList &arguments);
+
+private:
+    int usageError(const QString &message);
+    void printUsage(QTextStream &stream) const;
+
+    QTextStream &m_out;
+    QTextStream &m_err;
+};
