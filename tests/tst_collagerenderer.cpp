@@ -5,6 +5,7 @@
 #include "PhotoPlacement.h"
 #include "TestSupport.h"
 
+#include <QDebug>
 #include <QGraphicsDropShadowEffect>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
@@ -13,6 +14,14 @@
 #include <QThread>
 
 namespace {
+
+// Text for a failure message.
+template <typename T> QByteArray describe(const T &value)
+{
+    QString text;
+    QDebug(&text) << value;
+    return text.toUtf8();
+}
 
 CollageState &state()
 {
@@ -125,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(document.frameRects.size(), frames.size());
         for (qsizetype i = 0; i < frames.size(); ++i)
             QVERIFY2(near(document.frameRects[i], frames[i]),
-                     qPrintable(QTest::toString(document.frameRects[i])));
+                     describe(document.frameRects[i]).constData());
         QCOMPARE(document.verticalDividers.size(), verticalDividers.size());
         for (qsizetype i = 0; i < verticalDividers.size(); ++i)
             QVERIFY(near(document.verticalDividers[i], verticalDividers[i]));
@@ -166,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(document.frameRects.size(), frames.size());
         for (qsizetype i = 0; i < frames.size(); ++i)
             QVERIFY2(near(document.frameRects[i], frames[i]),
-                     qPrintable(QTest::toString(document.frameRects[i])));
+                     describe(document.frameRects[i]).constData());
         QVERIFY(near(document.verticalDividers[0], divider));
     }
 
@@ -268,7 +277,7 @@ private Q_SLOTS:
         const QImage layer = renderer.renderBackground(QRect(QPoint(0, 0), canvas), false);
         QCOMPARE(layer.size(), canvas);
         for (const auto &[point, color] : pixels)
-            QVERIFY2(sameColor(layer.pixelColor(point), color), qPrintable(QTest::toString(point)));
+            QVERIFY2(sameColor(layer.pixelColor(point), color), describe(point).constData());
     }
 
     void backgroundCachedOnCanvasOnly()
@@ -404,6 +413,30 @@ private Q_SLOTS:
         renderer.renderCorners(painter, layer.rect());
         painter.end();
         QCOMPARE(layer.pixelColor(marked.first()).alpha(), 0);
+    }
+
+    // The built-in ornament (344 x 405 at its natural size) stays unscaled in its corners.
+    void builtInOrnamentInItsCorners()
+    {
+        state().settings.cornerTopLeft = true;
+        state().settings.cornerBottomRight = true;
+        QImage layer(1000, 900, QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter painter(&layer);
+        CollageRenderer().renderCorners(painter, layer.rect());
+        painter.end();
+        auto covered = [&layer](const QRect &box) {
+            int count = 0;
+            for (int y = box.top(); y <= box.bottom(); ++y)
+                for (int x = box.left(); x <= box.right(); ++x)
+                    count += qAlpha(layer.pixel(x, y)) > 0 ? 1 : 0;
+            return count;
+        };
+        const int topLeft = covered(QRect(0, 0, 344, 405));
+        const int bottomRight = covered(QRect(656, 495, 344, 405));
+        QVERIFY(topLeft > 1000);
+        QCOMPARE(bottomRight, topLeft);
+        QCOMPARE(covered(layer.rect()), topLeft + bottomRight);
     }
 
     void rescaleOnlyWhenGeometryIsBuilt()

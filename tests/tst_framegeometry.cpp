@@ -3,7 +3,17 @@
 #include "SpacingSides.h"
 #include "TestSupport.h"
 
+#include <QDebug>
+
 namespace {
+
+// Text for a failure message.
+template <typename T> QByteArray describe(const T &value)
+{
+    QString text;
+    QDebug(&text) << value;
+    return text.toUtf8();
+}
 
 bool near(const QPointF &a, const QPointF &b)
 {
@@ -65,9 +75,8 @@ private Q_SLOTS:
         const FrameArea area =
             frameArea(QRect(QPoint(0, 0), canvas), marginSpacingTop[0], marginSpacingTop[2]);
         const QRectF rect = cellFrameRect(cell, area, marginSpacingTop[1]);
-        QVERIFY2(near(rect.topLeft(), expected.topLeft()), qPrintable(QTest::toString(rect)));
-        QVERIFY2(near(rect.bottomRight(), expected.bottomRight()),
-                 qPrintable(QTest::toString(rect)));
+        QVERIFY2(near(rect.topLeft(), expected.topLeft()), describe(rect).constData());
+        QVERIFY2(near(rect.bottomRight(), expected.bottomRight()), describe(rect).constData());
     }
 
     void triangleFrames_data()
@@ -113,7 +122,7 @@ private Q_SLOTS:
             cellTriangleFrame(cell, frameArea(QRect(QPoint(0, 0), canvas), 20, topOffset), spacing);
         const QList<QPointF> actual{frame.vertex1, frame.vertex2, frame.vertex3};
         for (int i = 0; i < 3; ++i)
-            QVERIFY2(near(actual[i], vertices[i]), qPrintable(QTest::toString(actual[i])));
+            QVERIFY2(near(actual[i], vertices[i]), describe(actual[i]).constData());
         QCOMPARE(frame.path.boundingRect(), QPolygonF(actual).boundingRect());
     }
 
@@ -146,10 +155,8 @@ private Q_SLOTS:
         QFETCH(QPointF, start);
         QFETCH(QPointF, end);
         const auto [s, e] = ::edgeEndpoints(p1, p2, radius);
-        QVERIFY2(std::abs(s.x() - start.x()) < 1e-6 && std::abs(s.y() - start.y()) < 1e-6,
-                 qPrintable(QTest::toString(s)));
-        QVERIFY2(std::abs(e.x() - end.x()) < 1e-6 && std::abs(e.y() - end.y()) < 1e-6,
-                 qPrintable(QTest::toString(e)));
+        QVERIFY2(near(s, start), describe(s).constData());
+        QVERIFY2(near(e, end), describe(e).constData());
     }
 
     void roundedPaths_data()
