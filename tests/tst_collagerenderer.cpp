@@ -5,7 +5,6 @@
 #include "PhotoPlacement.h"
 #include "TestSupport.h"
 
-#include <QDebug>
 #include <QGraphicsDropShadowEffect>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
@@ -14,14 +13,6 @@
 #include <QThread>
 
 namespace {
-
-// Text for a failure message.
-template <typename T> QByteArray describe(const T &value)
-{
-    QString text;
-    QDebug(&text) << value;
-    return text.toUtf8();
-}
 
 CollageState &state()
 {
@@ -46,20 +37,31 @@ QRect canvasRect()
 
 bool near(const QRectF &a, const QRectF &b, qreal tolerance = 0.01)
 {
-    return std::abs(a.left() - b.left()) < tolerance && std::abs(a.top() - b.top()) < tolerance &&
-           std::abs(a.right() - b.right()) < tolerance &&
-           std::abs(a.bottom() - b.bottom()) < tolerance;
+    const QPointF d1 = a.topLeft() - b.topLeft();
+    const QPointF d2 = a.bottomRight() - b.bottomRight();
+    return std::max({std::abs(d1.x()), std::abs(d1.y()), std::abs(d2.x()), std::abs(d2.y())}) <
+           tolerance;
 }
 
-QImage gradientPhoto(int width, int height, QColor from, QColor to)
+QImage gradientPhoto(QSize size, QColor from, QColor to, int alpha = 255)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
     QPainter painter(&image);
-    QLinearGradient gradient(0, 0, width, height);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
+    from.setAlpha(alpha);
+    to.setAlpha(alpha);
     gradient.setColorAt(0, from);
     gradient.setColorAt(1, to);
     painter.fillRect(image.rect(), gradient);
     return image;
+}
+
+QImage transparentLayer(QSize size)
+{
+    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    return layer;
 }
 
 // What the toolkit's own drop-shadow effect makes of image.
@@ -72,17 +74,10 @@ QImage graphicsEffectShadow(const QImage &image)
     effect->setOffset(0, 0);
     effect->setBlurRadius(20);
     item->setGraphicsEffect(effect);
-    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
+    QImage out = transparentLayer(image.size());
     QPainter painter(&out);
     scene.render(&painter, QRectF(image.rect()), QRectF(image.rect()), Qt::KeepAspectRatio);
     return out;
-}
-
-bool sameColor(const QColor &a, const QColor &b)
-{
-    return std::abs(a.red() - b.red()) <= 2 && std::abs(a.green() - b.green()) <= 2 &&
-           std::abs(a.blue() - b.blue()) <= 2 && std::abs(a.alpha() - b.alpha()) <= 2;
 }
 
 using PixelChecks = QList<std::pair<QPoint, QColor>>;
@@ -100,45 +95,6 @@ private Q_SLOTS:
         buildLayoutCatalogue();
         state().settings.cornerTopLeft = false;
         state().settings.cornerBottomRight = false;
-    }
-
-    void geometryFromLayout_data()
-    {
-        QTest::addColumn<int>("photos");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("topOffset");
-        QTest::addColumn<QList<QRectF>>("frames");
-        QTest::addColumn<QList<QRectF>>("verticalDividers");
-        QTest::addColumn<int>("triangles");
-        QTest::newRow("two columns")
-            << 2 << 0 << 0 << QList{QRectF(140, 140, 800, 800), QRectF(980, 140, 800, 800)}
-            << QList{QRectF(960, 140, 0, 800)} << 0;
-        QTest::newRow("top offset moves frames, not dividers")
-            << 2 << 0 << 100 << QList{QRectF(140, 240, 800, 700), QRectF(980, 240, 800, 700)}
-            << QList{QRectF(960, 140, 0, 800)} << 0;
-        QTest::newRow("triangles") << 2 << 2 << 0 << QList<QRectF>() << QList<QRectF>() << 2;
-    }
-
-    void geometryFromLayout()
-    {
-        QFETCH(int, photos);
-        QFETCH(int, index);
-        QFETCH(int, topOffset);
-        QFETCH(QList<QRectF>, frames);
-        QFETCH(QList<QRectF>, verticalDividers);
-        QFETCH(int, triangles);
-        useLayout(photos, index, QSize(1920, 1080), 140, 40, topOffset);
-        CollageRenderer renderer;
-        QCOMPARE(renderer.renderCollage(canvasRect(), false).size(), QSize(1920, 1080));
-        const CollageDocument &document = state().document;
-        QCOMPARE(document.frameRects.size(), frames.size());
-        for (qsizetype i = 0; i < frames.size(); ++i)
-            QVERIFY2(near(document.frameRects[i], frames[i]),
-                     describe(document.frameRects[i]).constData());
-        QCOMPARE(document.verticalDividers.size(), verticalDividers.size());
-        for (qsizetype i = 0; i < verticalDividers.size(); ++i)
-            QVERIFY(near(document.verticalDividers[i], verticalDividers[i]));
-        QCOMPARE(document.triangleFrames.size(), triangles);
     }
 
     void movedFrameSurvivesRebuild_data()
@@ -174,8 +130,7 @@ private Q_SLOTS:
         renderer.renderCollage(canvasRect(), false);
         QCOMPARE(document.frameRects.size(), frames.size());
         for (qsizetype i = 0; i < frames.size(); ++i)
-            QVERIFY2(near(document.frameRects[i], frames[i]),
-                     describe(document.frameRects[i]).constData());
+            QVERIFY(near(document.frameRects[i], frames[i]));
         QVERIFY(near(document.verticalDividers[0], divider));
     }
 
@@ -184,10 +139,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("dragged");
         QTest::addColumn<int>("rotation");
         QTest::addColumn<int>("dropShadow");
-        QTest::addColumn<int>("frameMode");
-        QTest::newRow("as laid out") << false << 0 << 1 << 0;
-        QTest::newRow("dragged divider") << true << 0 << 1 << 0;
-        QTest::newRow("rotated frame, gradient, no shadow") << true << 10 << 0 << 2;
+        QTest::newRow("as laid out") << false << 0 << 1;
+        QTest::newRow("dragged divider") << true << 0 << 1;
+        QTest::newRow("rotated frame, no shadow") << true << 10 << 0;
     }
 
     void exportMatchesCanvas()
@@ -195,17 +149,14 @@ private Q_SLOTS:
         QFETCH(bool, dragged);
         QFETCH(int, rotation);
         QFETCH(int, dropShadow);
-        QFETCH(int, frameMode);
         useLayout(2, 0, QSize(960, 540), 40, 20);
         state().settings.dropShadow = dropShadow;
-        state().settings.frameBackgroundMode = frameMode;
-        state().settings.frameBackgroundColor2 = Qt::yellow;
         state().currentLayout()->cells[1].rotation = rotation;
         CollageRenderer renderer;
         renderer.renderCollage(canvasRect(), false);
-        // Frames of 430 x 460: these photos fit them at a scale of exactly 0.5.
-        QVERIFY(placePhoto(0, QString(), gradientPhoto(860, 920, Qt::red, Qt::blue)));
-        QVERIFY(placePhoto(1, QString(), gradientPhoto(860, 920, Qt::green, Qt::black)));
+        // The frames are 430 x 460: these photos fit them at a scale of exactly 0.5.
+        QVERIFY(placePhoto(0, QString(), gradientPhoto(QSize(860, 920), Qt::red, Qt::blue)));
+        QVERIFY(placePhoto(1, QString(), gradientPhoto(QSize(860, 920), Qt::green, Qt::black)));
         CollageDocument &document = state().document;
         if (dragged) {
             document.frameRects[0].setRight(document.frameRects[0].right() + 57);
@@ -216,8 +167,7 @@ private Q_SLOTS:
         const qint64 displayKey = document.photos[0].displayImage.cacheKey();
 
         const QImage exported = renderer.renderCollage(canvasRect(), true);
-        QVERIFY2(TestSupport::fuzzyEqual(canvas, exported, 2, 0.0005),
-                 qPrintable(QString::number(TestSupport::maxChannelDifference(canvas, exported))));
+        QVERIFY(TestSupport::fuzzyEqual(canvas, exported, 2, 0.0005));
         QCOMPARE(document.frameRects, frames);
         QCOMPARE(document.photos[0].displayImage.cacheKey(), displayKey);
     }
@@ -229,27 +179,24 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("canvas");
         QTest::addColumn<bool>("loadable");
         QTest::addColumn<PixelChecks>("pixels");
-        const QColor red(Qt::red);
-        const QColor blue(Qt::blue);
-        const QColor none(Qt::transparent);
+        const QColor red(Qt::red), blue(Qt::blue), none(Qt::transparent);
         const QSize wide(200, 150);
-        QTest::newRow("single colour")
-            << 0 << 0 << wide << true << PixelChecks{{{0, 0}, red}, {{199, 149}, red}};
-        QTest::newRow("top to bottom")
-            << 0 << 1 << wide << true << PixelChecks{{{5, 0}, red}, {{5, 149}, blue}};
-        QTest::newRow("left to right")
-            << 0 << 2 << wide << true << PixelChecks{{{0, 5}, red}, {{199, 5}, blue}};
-        // The 40 x 20 picture is red on its left half and blue on its right half.
-        QTest::newRow("texture on a landscape canvas: width, strip below")
-            << 1 << 0 << wide << true
+        // The picture is 40 x 20, red on its left half and blue on its right half.
+        // clang-format off
+        QTest::newRow("single colour") << 0 << 0 << wide << true << PixelChecks{{{199, 149}, red}};
+        QTest::newRow("top to bottom") << 0 << 1 << wide << true
+            << PixelChecks{{{5, 0}, red}, {{5, 149}, blue}};
+        QTest::newRow("left to right") << 0 << 2 << wide << true
+            << PixelChecks{{{0, 5}, red}, {{199, 5}, blue}};
+        QTest::newRow("texture on a landscape canvas: width, strip below") << 1 << 0 << wide << true
             << PixelChecks{{{10, 10}, red}, {{190, 90}, blue}, {{100, 120}, none}};
-        QTest::newRow("texture on a square canvas: width")
-            << 1 << 0 << QSize(150, 150) << true
+        QTest::newRow("texture on a square canvas: width") << 1 << 0 << QSize(150, 150) << true
             << PixelChecks{{{140, 70}, blue}, {{10, 100}, none}};
-        QTest::newRow("image on a portrait canvas: height, cut at the right")
-            << 2 << 0 << QSize(100, 200) << true << PixelChecks{{{99, 0}, red}, {{10, 199}, red}};
-        QTest::newRow("unloadable texture stays transparent")
-            << 1 << 0 << wide << false << PixelChecks{{{0, 0}, none}, {{199, 149}, none}};
+        QTest::newRow("image on a portrait canvas: height, cut at the right") << 2 << 0
+            << QSize(100, 200) << true << PixelChecks{{{99, 0}, red}, {{10, 199}, red}};
+        QTest::newRow("unloadable texture stays transparent") << 1 << 0 << wide << false
+            << PixelChecks{{{0, 0}, none}, {{199, 149}, none}};
+        // clang-format on
     }
 
     void backgroundModes()
@@ -270,14 +217,18 @@ private Q_SLOTS:
         settings.backgroundColorMode = colorMode;
         settings.backgroundColor1 = Qt::red;
         settings.backgroundColor2 = Qt::blue;
-        settings.backgroundTexture = path;
-        settings.backgroundImage = path;
+        settings.backgroundTexture = settings.backgroundImage = path;
 
-        CollageRenderer renderer;
-        const QImage layer = renderer.renderBackground(QRect(QPoint(0, 0), canvas), false);
+        const QImage layer = CollageRenderer().renderBackground(QRect(QPoint(0, 0), canvas), false);
         QCOMPARE(layer.size(), canvas);
-        for (const auto &[point, color] : pixels)
-            QVERIFY2(sameColor(layer.pixelColor(point), color), describe(point).constData());
+        for (const auto &[point, color] : pixels) {
+            const QColor actual = layer.pixelColor(point);
+            const int distance = std::max(
+                {std::abs(actual.red() - color.red()), std::abs(actual.green() - color.green()),
+                 std::abs(actual.blue() - color.blue()), std::abs(actual.alpha() - color.alpha())});
+            QVERIFY2(distance <= 2,
+                     qPrintable(QStringLiteral("%1, %2").arg(point.x()).arg(point.y())));
+        }
     }
 
     void backgroundCachedOnCanvasOnly()
@@ -296,7 +247,7 @@ private Q_SLOTS:
         renderer.markBackgroundDirty();
         state().settings.backgroundColor1 = Qt::green;
         QCOMPARE(corner(true), QColor(Qt::green));
-        // The export above painted its own background: the mark is still there.
+        // The export painted a background of its own and left the mark for the canvas.
         QCOMPARE(corner(false), QColor(Qt::green));
     }
 
@@ -314,8 +265,7 @@ private Q_SLOTS:
     {
         QFETCH(QSize, size);
         QFETCH(QRectF, frame);
-        QImage layer(size, QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
+        QImage layer = transparentLayer(size);
         {
             QPainter painter(&layer);
             painter.setRenderHint(QPainter::Antialiasing);
@@ -325,9 +275,7 @@ private Q_SLOTS:
         }
         CollageRenderer renderer;
         const QImage shadow = renderer.applyDropShadow(layer, QColor(0, 0, 0, 255), 20);
-        const QImage expected = graphicsEffectShadow(layer);
-        QVERIFY2(TestSupport::fuzzyEqual(shadow, expected, 2),
-                 qPrintable(QString::number(TestSupport::maxChannelDifference(shadow, expected))));
+        QVERIFY(TestSupport::fuzzyEqual(shadow, graphicsEffectShadow(layer), 2));
     }
 
     void shadowDarkensOnlyNearFrames_data()
@@ -361,20 +309,20 @@ private Q_SLOTS:
         QTest::addColumn<QList<bool>>("flags");
         QTest::addColumn<QList<QPoint>>("marked");
         QTest::addColumn<QList<QPoint>>("unmarked");
-        // On a 100 x 80 canvas; where the mark would be if the ornament were only moved.
+        // A 100 x 80 canvas. Unmarked: where the mark would be were the ornament only moved.
         const QPoint topLeft(0, 0), topRight(99, 0), bottomLeft(0, 79), bottomRight(99, 79);
-        QTest::newRow("top left as drawn")
-            << QList{true, false, false, false} << QList{topLeft} << QList{topRight, bottomLeft};
-        QTest::newRow("top right mirrored")
-            << QList{false, true, false, false} << QList{topRight} << QList{topLeft, QPoint(70, 0)};
-        QTest::newRow("bottom left mirrored")
-            << QList{false, false, true, false} << QList{bottomLeft} << QList{QPoint(0, 60)};
-        QTest::newRow("bottom right mirrored both ways")
-            << QList{false, false, false, true} << QList{bottomRight}
-            << QList{QPoint(70, 60), QPoint(99, 60), QPoint(70, 79)};
+        // clang-format off
+        QTest::newRow("top left as drawn") << QList{true, false, false, false} << QList{topLeft}
+            << QList{topRight, bottomLeft};
+        QTest::newRow("top right mirrored") << QList{false, true, false, false} << QList{topRight}
+            << QList{topLeft, QPoint(70, 0)};
+        QTest::newRow("bottom left mirrored") << QList{false, false, true, false} << QList{bottomLeft}
+            << QList{QPoint(0, 60)};
+        QTest::newRow("bottom right mirrored both ways") << QList{false, false, false, true}
+            << QList{bottomRight} << QList{QPoint(70, 60), QPoint(99, 60), QPoint(70, 79)};
         QTest::newRow("all four") << QList{true, true, true, true}
-                                  << QList{topLeft, topRight, bottomLeft, bottomRight}
-                                  << QList{QPoint(50, 40)};
+            << QList{topLeft, topRight, bottomLeft, bottomRight} << QList{QPoint(50, 40)};
+        // clang-format on
     }
 
     void cornerOrnaments()
@@ -382,7 +330,7 @@ private Q_SLOTS:
         QFETCH(QList<bool>, flags);
         QFETCH(QList<QPoint>, marked);
         QFETCH(QList<QPoint>, unmarked);
-        // A 30 x 20 ornament, grey, with a red mark in its top-left corner.
+        // A 30 x 20 grey ornament with a red mark in its top-left corner.
         QTemporaryDir dir;
         QImage ornament(30, 20, QImage::Format_ARGB32);
         ornament.fill(Qt::gray);
@@ -396,71 +344,41 @@ private Q_SLOTS:
         settings.cornerBottomRight = flags[3];
 
         CollageRenderer renderer;
-        renderer.setCornerOrnamentPath(path);
-        QImage layer(100, 80, QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        QPainter painter(&layer);
-        renderer.renderCorners(painter, layer.rect());
-        painter.end();
+        auto draw = [&renderer](const QString &ornamentPath) {
+            renderer.setCornerOrnamentPath(ornamentPath);
+            QImage layer = transparentLayer(QSize(100, 80));
+            QPainter painter(&layer);
+            renderer.renderCorners(painter, layer.rect());
+            return layer;
+        };
+        const QImage layer = draw(path);
         for (const QPoint &point : marked)
             QCOMPARE(layer.pixelColor(point), QColor(Qt::red));
         for (const QPoint &point : unmarked)
             QVERIFY(layer.pixelColor(point) != QColor(Qt::red));
-
-        layer.fill(Qt::transparent);
-        renderer.setCornerOrnamentPath(dir.filePath(QStringLiteral("missing.svg")));
-        painter.begin(&layer);
-        renderer.renderCorners(painter, layer.rect());
-        painter.end();
-        QCOMPARE(layer.pixelColor(marked.first()).alpha(), 0);
-    }
-
-    // The built-in ornament (344 x 405 at its natural size) stays unscaled in its corners.
-    void builtInOrnamentInItsCorners()
-    {
-        state().settings.cornerTopLeft = true;
-        state().settings.cornerBottomRight = true;
-        QImage layer(1000, 900, QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        QPainter painter(&layer);
-        CollageRenderer().renderCorners(painter, layer.rect());
-        painter.end();
-        auto covered = [&layer](const QRect &box) {
-            int count = 0;
-            for (int y = box.top(); y <= box.bottom(); ++y)
-                for (int x = box.left(); x <= box.right(); ++x)
-                    count += qAlpha(layer.pixel(x, y)) > 0 ? 1 : 0;
-            return count;
-        };
-        const int topLeft = covered(QRect(0, 0, 344, 405));
-        const int bottomRight = covered(QRect(656, 495, 344, 405));
-        QVERIFY(topLeft > 1000);
-        QCOMPARE(bottomRight, topLeft);
-        QCOMPARE(covered(layer.rect()), topLeft + bottomRight);
+        QCOMPARE(draw(dir.filePath(QStringLiteral("missing.svg"))).pixelColor(marked[0]).alpha(),
+                 0);
     }
 
     void rescaleOnlyWhenGeometryIsBuilt()
     {
         useLayout(2, 0, QSize(960, 540), 40, 20);
         PhotoFrame &photo = state().document.photos[0];
-        photo.sourceImage = gradientPhoto(400, 300, Qt::red, Qt::blue);
+        photo.sourceImage = gradientPhoto(QSize(400, 300), Qt::red, Qt::blue);
         photo.scale = 0.5f;
         CollageRenderer renderer;
-
-        renderer.renderCollage(canvasRect(), false);
-        QVERIFY(renderer.lastRenderRescaled());
-        QCOMPARE(photo.displayImage.size(), QSize(200, 150));
+        auto render = [&renderer, &photo](bool forExport, bool rescaled, QSize displaySize) {
+            renderer.renderCollage(canvasRect(), forExport);
+            return renderer.lastRenderRescaled() == rescaled &&
+                   photo.displayImage.size() == displaySize;
+        };
+        QVERIFY(render(false, true, QSize(200, 150)));
         photo.scale = 0.25f;
-        renderer.renderCollage(canvasRect(), false);
-        QVERIFY(!renderer.lastRenderRescaled());
-        QCOMPARE(photo.displayImage.size(), QSize(200, 150));
-        renderer.renderCollage(canvasRect(), true);
-        QVERIFY(renderer.lastRenderRescaled());
-        QCOMPARE(photo.displayImage.size(), QSize(200, 150));
+        QVERIFY(render(false, false, QSize(200, 150)));
+        // Export rebuilds the geometry of its own copy; the live photo stays as it is.
+        QVERIFY(render(true, true, QSize(200, 150)));
         state().document.clearGeometry();
-        renderer.renderCollage(canvasRect(), false);
-        QVERIFY(renderer.lastRenderRescaled());
-        QCOMPARE(photo.displayImage.size(), QSize(100, 75));
+        QVERIFY(render(false, true, QSize(100, 75)));
     }
 
     void photoDrawnAsThroughScratchImage_data()
@@ -468,67 +386,53 @@ private Q_SLOTS:
         QTest::addColumn<QPointF>("position");
         QTest::addColumn<float>("angle");
         QTest::addColumn<int>("frameRotation");
-        QTest::addColumn<int>("topOffset");
         QTest::addColumn<int>("alpha");
         QTest::addColumn<int>("lineWidth");
-        QTest::newRow("inside") << QPointF(60, 50) << 0.0f << 0 << 0 << 255 << 3;
-        QTest::newRow("hairline outline") << QPointF(60, 50) << 0.0f << 0 << 0 << 255 << 0;
-        QTest::newRow("overflowing the canvas") << QPointF(-40, -30) << 0.0f << 0 << 0 << 255 << 3;
-        QTest::newRow("fractional position") << QPointF(60.4, 49.6) << 0.0f << 0 << 0 << 255 << 0;
-        QTest::newRow("turned photo") << QPointF(60, 50) << 30.7f << 0 << 0 << 255 << 3;
-        QTest::newRow("turned frame, top offset")
-            << QPointF(60, 20) << 0.0f << 15 << 30 << 255 << 0;
-        QTest::newRow("translucent photo") << QPointF(60, 50) << 0.0f << 0 << 0 << 120 << 3;
+        QTest::newRow("hairline outline") << QPointF(60, 50) << 0.0f << 0 << 255 << 0;
+        QTest::newRow("overflowing the canvas") << QPointF(-40, -30) << 0.0f << 0 << 255 << 3;
+        QTest::newRow("fractional position") << QPointF(60.4, 49.6) << 0.0f << 0 << 255 << 0;
+        QTest::newRow("turned photo and frame") << QPointF(60, 50) << 30.7f << 15 << 255 << 0;
+        QTest::newRow("translucent photo") << QPointF(60, 50) << 0.0f << 0 << 120 << 3;
     }
 
-    // Photos are drawn straight onto the frames layer; the pixels must be the ones that
+    // Photos are drawn straight onto the frames layer; the pixels must be those that
     // painting into a transparent scratch image and composing it would give.
     void photoDrawnAsThroughScratchImage()
     {
         QFETCH(QPointF, position);
         QFETCH(float, angle);
         QFETCH(int, frameRotation);
-        QFETCH(int, topOffset);
         QFETCH(int, alpha);
-        state().settings.topOffset = topOffset;
         QFETCH(int, lineWidth);
         state().settings.lineWidth = lineWidth;
-        QImage picture =
-            gradientPhoto(300, 200, Qt::red, Qt::cyan).convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const QRgb pixel = picture.pixel(x, y);
-                picture.setPixel(x, y, qRgba(qRed(pixel), qGreen(pixel), qBlue(pixel), alpha));
-            }
-        }
+        state().settings.topOffset = 30;
+        const QImage picture = gradientPhoto(QSize(300, 200), Qt::red, Qt::cyan, alpha);
         PhotoFrame photo{QString(), picture, picture, picture.size(), position, 1.0f, angle};
         QPainterPath path;
         path.addRoundedRect(QRectF(50, 40, 200, 150), 20, 20);
         path = QTransform().rotate(frameRotation).map(path);
-        const QSize size(400, 300);
         CollageRenderer renderer;
-
-        QImage direct(size, QImage::Format_ARGB32_Premultiplied);
-        direct.fill(Qt::transparent);
-        QPainter painter(&direct);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.applyFrameStyle(painter, path);
-        painter.drawPath(path);
+        auto frameLayer = [&renderer, &path](QPainter &painter, QImage &layer) {
+            layer = transparentLayer(QSize(400, 300));
+            painter.begin(&layer);
+            painter.setRenderHint(QPainter::Antialiasing);
+            renderer.applyFrameStyle(painter, path);
+            painter.drawPath(path);
+        };
+        QPainter painter;
+        QImage direct;
+        frameLayer(painter, direct);
         renderer.drawPhotoInFrame(painter, photo, path, false);
         painter.end();
 
-        QImage composed(size, QImage::Format_ARGB32_Premultiplied);
-        composed.fill(Qt::transparent);
-        painter.begin(&composed);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.applyFrameStyle(painter, path);
-        painter.drawPath(path);
-        QImage scratch(size, QImage::Format_ARGB32);
+        QImage composed;
+        frameLayer(painter, composed);
+        QImage scratch(composed.size(), QImage::Format_ARGB32);
         scratch.fill(qRgba(255, 255, 255, 0));
         QPainter scratchPainter(&scratch);
         scratchPainter.setClipPath(path);
         scratchPainter.drawImage(
-            QPointF(position.x(), position.y() + topOffset),
+            position + QPointF(0, 30),
             picture.transformed(QTransform().rotate(std::trunc(angle)), Qt::SmoothTransformation));
         scratchPainter.end();
         painter.drawImage(0, 0, scratch);
@@ -549,28 +453,24 @@ private Q_SLOTS:
     void hqImageArrivesOnGuiThread()
     {
         QFETCH(QSize, scaledSize);
-        const QImage full = gradientPhoto(960, 540, Qt::white, Qt::darkMagenta);
+        const QImage full = gradientPhoto(QSize(960, 540), Qt::white, Qt::darkMagenta);
         CollageHQImageThread worker(full, scaledSize);
         QObject receiver;
         QThread *deliveredOn = nullptr;
         QImage delivered;
-        bool arrived = false;
         connect(&worker, &CollageHQImageThread::hqImageReady, &receiver, [&](QImage image) {
             deliveredOn = QThread::currentThread();
             delivered = image;
-            arrived = true;
         });
         worker.start();
-        QTRY_VERIFY(arrived);
+        QTRY_VERIFY(deliveredOn);
         QVERIFY(worker.wait(5000));
         QCOMPARE(deliveredOn, qApp->thread());
-        if (scaledSize.isEmpty()) {
-            QVERIFY(delivered.isNull());
-            return;
-        }
         const QImage expected =
-            full.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        QCOMPARE(TestSupport::maxChannelDifference(delivered, expected), 0);
+            scaledSize.isEmpty()
+                ? QImage()
+                : full.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QCOMPARE(delivered, expected);
     }
 
     // A collage area without width or height must not put infinite or undefined
@@ -604,10 +504,8 @@ private Q_SLOTS:
             QCOMPARE(after.cells[i].topLeft, before.cells[i].topLeft);
             QCOMPARE(after.cells[i].bottomRight, before.cells[i].bottomRight);
         }
-        for (qsizetype i = 0; i < before.horizontalLines.size(); ++i) {
-            QVERIFY(near(after.horizontalLines[i], before.horizontalLines[i], 1e-4));
-            QVERIFY(near(after.verticalLines[i], before.verticalLines[i], 1e-4));
-        }
+        QVERIFY(near(after.horizontalLines[0], before.horizontalLines[0], 1e-4));
+        QVERIFY(near(after.verticalLines[0], before.verticalLines[0], 1e-4));
     }
 
     void canvasTooLargeToAllocate_data()
@@ -617,13 +515,13 @@ private Q_SLOTS:
         QTest::newRow("export") << true;
     }
 
-    // No image can be this wide; the render gives up on the picture without crashing and
-    // the canvas still gets its frames.
+    // No image can be this wide: the render gives up on the picture without crashing, and
+    // the canvas still gets its frames for hit testing.
     void canvasTooLargeToAllocate()
     {
         QFETCH(bool, forExport);
         useLayout(2, 0, QSize(70'000'000, 2000), 140, 40);
-        state().document.photos[0].sourceImage = gradientPhoto(40, 30, Qt::red, Qt::blue);
+        state().document.photos[0].sourceImage = gradientPhoto(QSize(40, 30), Qt::red, Qt::blue);
         state().document.photos[0].scale = 1.0f;
         CollageRenderer renderer;
         QVERIFY(renderer.renderCollage(canvasRect(), forExport).isNull());
