@@ -13,21 +13,27 @@ int pixelDifference(QRgb p, QRgb q)
                      std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
 }
 
+// Calls visit with the channel difference of every pixel pair; the sizes must match.
+template <typename Visit> void forEachDifference(const QImage &a, const QImage &b, Visit visit)
+{
+    const QImage pa = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage pb = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < pa.height(); ++y) {
+        const auto *la = reinterpret_cast<const QRgb *>(pa.constScanLine(y));
+        const auto *lb = reinterpret_cast<const QRgb *>(pb.constScanLine(y));
+        for (int x = 0; x < pa.width(); ++x)
+            visit(pixelDifference(la[x], lb[x]));
+    }
+}
+
 } // namespace
 
 int maxChannelDifference(const QImage &a, const QImage &b)
 {
     if (a.size() != b.size())
         return 256;
-    const QImage pa = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage pb = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     int worst = 0;
-    for (int y = 0; y < pa.height(); ++y) {
-        const auto *la = reinterpret_cast<const QRgb *>(pa.constScanLine(y));
-        const auto *lb = reinterpret_cast<const QRgb *>(pb.constScanLine(y));
-        for (int x = 0; x < pa.width(); ++x)
-            worst = std::max(worst, pixelDifference(la[x], lb[x]));
-    }
+    forEachDifference(a, b, [&worst](int difference) { worst = std::max(worst, difference); });
     return worst;
 }
 
@@ -35,18 +41,9 @@ bool fuzzyEqual(const QImage &a, const QImage &b, int tolerance, double maxBadFr
 {
     if (a.size() != b.size())
         return false;
-    const QImage pa = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage pb = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     qint64 bad = 0;
-    for (int y = 0; y < pa.height(); ++y) {
-        const auto *la = reinterpret_cast<const QRgb *>(pa.constScanLine(y));
-        const auto *lb = reinterpret_cast<const QRgb *>(pb.constScanLine(y));
-        for (int x = 0; x < pa.width(); ++x) {
-            if (pixelDifference(la[x], lb[x]) > tolerance)
-                ++bad;
-        }
-    }
-    const qint64 total = qint64(pa.width()) * pa.height();
+    forEachDifference(a, b, [&](int difference) { bad += difference > tolerance ? 1 : 0; });
+    const qint64 total = qint64(a.width()) * a.height();
     return total == 0 || double(bad) / double(total) <= maxBadFraction;
 }
 
