@@ -64,39 +64,34 @@ void createLabel()
     appendAndSelect(label);
 }
 
+namespace {
+
+// Stickers and emoji share one number series for their names.
+void appendPicture(const QString &source, QSize size, OverlayKind kind, const QString &prefix)
+{
+    OverlayObject picture;
+    picture.size = size;
+    centreOnCanvas(picture, size.width(), size.height());
+    picture.rect = QRect(truncated(picture.x), truncated(picture.y), size.width(), size.height());
+    picture.source = source;
+    picture.name = prefix + QString::number(CollageState::instance().stickerCounter++);
+    picture.alignment = 1;
+    picture.rotation = 0.0f;
+    picture.scale = 100.0f;
+    picture.kind = kind;
+    appendAndSelect(picture);
+}
+
+} // namespace
+
 void createSticker(const QString &resourcePath)
 {
-    const QImage image(resourcePath);
-    OverlayObject sticker;
-    sticker.size = image.size();
-    centreOnCanvas(sticker, image.width(), image.height());
-    sticker.rect = QRect(truncated(sticker.x), truncated(sticker.y), image.width(), image.height());
-    sticker.source = resourcePath;
-
-    CollageState &state = CollageState::instance();
-    sticker.name = QStringLiteral("Sticker%1").arg(state.stickerCounter++);
-    sticker.alignment = 1;
-    sticker.rotation = 0.0f;
-    sticker.scale = 100.0f;
-    sticker.kind = Sticker;
-    appendAndSelect(sticker);
+    appendPicture(resourcePath, QImage(resourcePath).size(), Sticker, QStringLiteral("Sticker"));
 }
 
 void createEmoji(const QString &emojiText)
 {
-    OverlayObject emoji;
-    emoji.size = QSizeF(kEmojiSide, kEmojiSide);
-    centreOnCanvas(emoji, kEmojiSide, kEmojiSide);
-    emoji.rect = QRect(truncated(emoji.x), truncated(emoji.y), kEmojiSide, kEmojiSide);
-    emoji.source = emojiText;
-
-    CollageState &state = CollageState::instance();
-    emoji.name = QStringLiteral("Emoji%1").arg(state.stickerCounter++);
-    emoji.alignment = 1;
-    emoji.rotation = 0.0f;
-    emoji.scale = 100.0f;
-    emoji.kind = Emoji;
-    appendAndSelect(emoji);
+    appendPicture(emojiText, QSize(kEmojiSide, kEmojiSide), Emoji, QStringLiteral("Emoji"));
 }
 
 void updateLabelBox(OverlayObject *object)
