@@ -171,6 +171,12 @@ private Q_SLOTS:
         // The shadow darkens the white background only near the frames.
         QCOMPARE(canvas.pixelColor(34, 270).lightness() < 255, dropShadow != 0);
         QCOMPARE(canvas.pixelColor(0, 270), QColor(Qt::white));
+        if (rotation != 0) {
+            // Turned clockwise about its centre, the frame leaves its top-left corner to
+            // the background and reaches into the photo's strip left of it lower down.
+            QCOMPARE(canvas.pixelColor(560, 60), QColor(Qt::white));
+            QVERIFY(canvas.pixelColor(533, 420) != QColor(Qt::white));
+        }
 
         const QImage exported = renderer.renderCollage(canvasRect(), true);
         QVERIFY(TestSupport::fuzzyEqual(canvas, exported, 2, 0.0005));
@@ -303,9 +309,12 @@ private Q_SLOTS:
         // A 100 x 80 canvas. Unmarked: where the mark would be were the ornament only moved.
         const QPoint topLeft(0, 0), topRight(99, 0), bottomLeft(0, 79), bottomRight(99, 79);
         // clang-format off
-        QTest::newRow("top left as drawn") << "1000" << QList{topLeft} << QList{topRight, bottomLeft};
-        QTest::newRow("top right mirrored") << "0100" << QList{topRight} << QList{topLeft, QPoint(70, 0)};
-        QTest::newRow("bottom left mirrored") << "0010" << QList{bottomLeft} << QList{QPoint(0, 60)};
+        QTest::newRow("top left as drawn") << "1000" << QList{topLeft}
+            << QList{topRight, bottomLeft};
+        QTest::newRow("top right mirrored") << "0100" << QList{topRight}
+            << QList{topLeft, QPoint(70, 0)};
+        QTest::newRow("bottom left mirrored") << "0010" << QList{bottomLeft}
+            << QList{QPoint(0, 60)};
         QTest::newRow("bottom right mirrored both ways") << "0001" << QList{bottomRight}
             << QList{QPoint(70, 60), QPoint(99, 60), QPoint(70, 79)};
         QTest::newRow("all four") << "1111" << QList{topLeft, topRight, bottomLeft, bottomRight}
@@ -376,8 +385,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("frameRotation");
         QTest::addColumn<int>("alpha");
         QTest::addColumn<int>("lineWidth");
-        QTest::newRow("hairline, fractional position")
-            << QPointF(60.4, 49.6) << 0.f << 0 << 255 << 0;
+        QTest::newRow("hairline, fraction") << QPointF(60.4, 49.6) << 0.f << 0 << 255 << 0;
         QTest::newRow("overflowing the canvas") << QPointF(-40, -30) << 0.f << 0 << 255 << 3;
         QTest::newRow("turned photo and frame") << QPointF(60, 50) << 30.7f << 15 << 255 << 0;
         QTest::newRow("translucent photo") << QPointF(60, 50) << 0.f << 0 << 120 << 3;
