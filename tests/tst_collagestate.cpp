@@ -33,8 +33,10 @@ private Q_SLOTS:
         const CollageState fresh;
         const CanvasSettings &s = fresh.settings;
         QTest::newRow("backgroundType") << QVariant(s.backgroundType) << QVariant(0);
-        QTest::newRow("backgroundColor1") << QVariant(s.backgroundColor1) << QVariant(QColor(Qt::white));
-        QTest::newRow("backgroundColor2") << QVariant(s.backgroundColor2) << QVariant(QColor(Qt::green));
+        QTest::newRow("backgroundColor1")
+            << QVariant(s.backgroundColor1) << QVariant(QColor(Qt::white));
+        QTest::newRow("backgroundColor2")
+            << QVariant(s.backgroundColor2) << QVariant(QColor(Qt::green));
         QTest::newRow("backgroundTexture")
             << QVariant(s.backgroundTexture)
             << QVariant(QStringLiteral(":/resources/images/Pattern/pattern_140.png"));
@@ -43,17 +45,17 @@ private Q_SLOTS:
         QTest::newRow("frameBackgroundColor2")
             << QVariant(s.frameBackgroundColor2) << QVariant(QColor(Qt::white));
         QTest::newRow("dropShadow") << QVariant(s.dropShadow) << QVariant(1);
-        QTest::newRow("corners")
-            << QVariant(QList<QVariant>{s.cornerTopLeft, s.cornerTopRight, s.cornerBottomLeft,
-                                        s.cornerBottomRight})
-            << QVariant(QList<QVariant>{true, false, false, true});
+        QTest::newRow("corners") << QVariant(QList<QVariant>{s.cornerTopLeft, s.cornerTopRight,
+                                                             s.cornerBottomLeft,
+                                                             s.cornerBottomRight})
+                                 << QVariant(QList<QVariant>{true, false, false, true});
         QTest::newRow("screenSize") << QVariant(fresh.screenSize) << QVariant(QSize(1920, 1080));
         QTest::newRow("paperOrientation") << QVariant(fresh.paperOrientation) << QVariant(1);
         QTest::newRow("customSize") << QVariant(fresh.customSize) << QVariant(QSize(1000, 500));
-        QTest::newRow("counters")
-            << QVariant(QList<QVariant>{fresh.nextObjectId, fresh.labelCounter,
-                                        fresh.stickerCounter})
-            << QVariant(QList<QVariant>{0, 0, 0});
+        QTest::newRow("counters") << QVariant(QList<QVariant>{fresh.nextObjectId,
+                                                              fresh.labelCounter,
+                                                              fresh.stickerCounter})
+                                  << QVariant(QList<QVariant>{0, 0, 0});
     }
 
     void startValues()

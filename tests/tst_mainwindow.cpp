@@ -20,20 +20,29 @@ private Q_SLOTS:
         QTest::newRow("first start") << QRect(0, 0, 0, 0) << QRect(0, 0, 986, 513);
         QTest::newRow("kept as stored") << QRect(200, 150, 1100, 700) << QRect(200, 150, 1100, 700);
         QTest::newRow("x negative") << QRect(-5, 10, 1000, 600) << QRect(100, 10, 1000, 600);
-        QTest::newRow("x on a second screen") << QRect(2500, 10, 1000, 600) << QRect(100, 10, 1000, 600);
-        QTest::newRow("x at screen width") << QRect(1920, 10, 1000, 600) << QRect(920, 10, 1000, 600);
+        QTest::newRow("x on a second screen")
+            << QRect(2500, 10, 1000, 600) << QRect(100, 10, 1000, 600);
+        QTest::newRow("x at screen width")
+            << QRect(1920, 10, 1000, 600) << QRect(920, 10, 1000, 600);
         QTest::newRow("y negative") << QRect(10, -1, 1000, 600) << QRect(10, 100, 1000, 600);
         QTest::newRow("y below screen") << QRect(10, 1081, 1000, 600) << QRect(10, 100, 1000, 600);
-        QTest::newRow("width too wide keeps x") << QRect(300, 0, 3000, 600) << QRect(300, 0, 1920, 600);
+        QTest::newRow("width too wide keeps x")
+            << QRect(300, 0, 3000, 600) << QRect(300, 0, 1920, 600);
         QTest::newRow("width exactly screen") << QRect(300, 0, 1920, 600) << QRect(0, 0, 1920, 600);
-        QTest::newRow("width too narrow keeps x") << QRect(1500, 0, 500, 600) << QRect(1500, 0, 986, 600);
-        QTest::newRow("width minimum pulls x") << QRect(1500, 0, 986, 600) << QRect(934, 0, 986, 600);
+        QTest::newRow("width too narrow keeps x")
+            << QRect(1500, 0, 500, 600) << QRect(1500, 0, 986, 600);
+        QTest::newRow("width minimum pulls x")
+            << QRect(1500, 0, 986, 600) << QRect(934, 0, 986, 600);
         QTest::newRow("overhang pulls x") << QRect(1500, 0, 1000, 600) << QRect(920, 0, 1000, 600);
-        QTest::newRow("touching right edge") << QRect(920, 0, 1000, 600) << QRect(920, 0, 1000, 600);
-        QTest::newRow("height too small keeps y") << QRect(0, 900, 1000, 300) << QRect(0, 900, 1000, 513);
-        QTest::newRow("height too tall keeps y") << QRect(0, 900, 1000, 1200) << QRect(0, 900, 1000, 1080);
+        QTest::newRow("touching right edge")
+            << QRect(920, 0, 1000, 600) << QRect(920, 0, 1000, 600);
+        QTest::newRow("height too small keeps y")
+            << QRect(0, 900, 1000, 300) << QRect(0, 900, 1000, 513);
+        QTest::newRow("height too tall keeps y")
+            << QRect(0, 900, 1000, 1200) << QRect(0, 900, 1000, 1080);
         QTest::newRow("overhang pulls y") << QRect(0, 900, 1000, 600) << QRect(0, 480, 1000, 600);
-        QTest::newRow("height exactly screen") << QRect(0, 50, 1000, 1080) << QRect(0, 0, 1000, 1080);
+        QTest::newRow("height exactly screen")
+            << QRect(0, 50, 1000, 1080) << QRect(0, 0, 1000, 1080);
     }
 
     void restoredGeometry()
@@ -67,7 +76,8 @@ private Q_SLOTS:
     void windowSettingsAreTheirOwnStore()
     {
         const std::unique_ptr<QSettings> settings = openWindowSettings();
-        const QString formStore = QSettings(QStringLiteral("Maplestead"), QStringLiteral("Quiltra")).fileName();
+        const QString formStore =
+            QSettings(QStringLiteral("Maplestead"), QStringLiteral("Quiltra")).fileName();
         QVERIFY(settings->fileName() != formStore);
         QVERIFY(settings->fileName().contains(QStringLiteral("Maplestead Vantry")));
     }
