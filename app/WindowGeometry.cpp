@@ -45,8 +45,8 @@ std::unique_ptr<QSettings> openWindowSettings()
     // ~/.config/Maplestead Vantry.conf), apart from the editor form's store
     // Maplestead/Quiltra.conf.
 #ifdef Q_OS_WIN
-    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\Maplestead Vantry"),
-                                       QSettings::NativeFormat);
+    return std::make_unique<QSettings>(
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Maplestead Vantry"), QSettings::NativeFormat);
 #else
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QStringLiteral("Maplestead Vantry"));

@@ -3,7 +3,6 @@
 #include <QRect>
 #include <QSettings>
 #include <QSize>
-
 #include <memory>
 
 // The window's stored position and size, corrected so that the window comes back

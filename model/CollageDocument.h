@@ -6,7 +6,6 @@
 
 #include <QList>
 #include <QRectF>
-
 #include <array>
 
 inline constexpr int kPhotoSlotCount = 10;

@@ -8,7 +8,6 @@
 #include <QSize>
 #include <QSizeF>
 #include <QString>
-
 #include <array>
 
 inline constexpr int kPhotoCountChoices = 10;

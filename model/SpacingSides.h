@@ -1,7 +1,8 @@
 #pragma once
 
 // Which edges of a rectangular cell receive half the frame spacing.
-enum SpacingSides : int {
+enum SpacingSides : int
+{
     SpacingNone = 0,
     SpacingTop = 1,
     SpacingBottom = 2,
