@@ -166,17 +166,20 @@ bool drawWithDropShadow(const QImage &image, const QColor &color, qreal blurRadi
 
     // Scale the blurred alpha back up bilinearly (the weights are exactly 3/4 and 1/4),
     // colour it and put the image over it, all in one pass.
-    std::vector<Sample> columns(std::size_t(source.width()));
-    for (int x = 0; x < source.width(); ++x)
+    // QImage's size getters are out-of-line calls: read them once, not per pixel.
+    const int width = source.width();
+    const int height = source.height();
+    std::vector<Sample> columns(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
         columns[std::size_t(x)] = sampleAt(x + pad, halve, plane.width());
     const QRgb shadowColor = qPremultiply(color.rgba());
-    for (int y = 0; y < source.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
         const Sample row = sampleAt(y + pad, halve, plane.height());
         const uchar *nearRow = plane.constScanLine(row.nearer);
         const uchar *farRow = plane.constScanLine(row.farther);
         const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
         auto *result = reinterpret_cast<QRgb *>(out.scanLine(y));
-        for (int x = 0; x < source.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb pixel = in[x];
             const uint cover = 255u - qAlpha(pixel);
             if (cover == 0) {
