@@ -1,5 +1,4 @@
 #include "ArtGenerator.h"
-#include "IconCatalogue.h"
 #include "TestSupport.h"
 
 #include <QDirIterator>
@@ -215,9 +214,12 @@ private Q_SLOTS:
     void icons_data()
     {
         QTest::addColumn<QString>("name");
-        for (const IconSpec &icon : iconCatalogue()) {
-            if (!icon.name.startsWith('_'))
-                QTest::newRow(qPrintable(icon.name)) << icon.name;
+        // The tool row's and the panels' icons, listed here rather than taken from the
+        // generator, so that a picture the generator stops making is missed.
+        for (const char *name : {"Add24", "Delete24", "FormatAlignLeft24", "FormatAlignCenter24",
+                                 "FormatAlignRight24", "Sticker24", "About24", "Text24", "Export24",
+                                 "websiteIcon24", "Print24", "Keyboard24", "Options24"}) {
+            QTest::newRow(name) << QString::fromLatin1(name);
         }
         for (const char *stem : {"_Delete", "_Settings", "_Text", "_Sticker"}) {
             for (const char *scheme : {"Icon24", "WhiteIcon24", "GrayIcon24"}) {
