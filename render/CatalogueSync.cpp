@@ -1,7 +1,7 @@
 #include "CatalogueSync.h"
 
 #include "CollageState.h"
-#include "SpacingSides.h"
+#include "FrameGeometry.h"
 
 #include <algorithm>
 
@@ -48,7 +48,6 @@ void syncCellsToCatalogue()
     if (!(width > 0.0) || !(height > 0.0))
         return;
 
-    const qreal h = settings.spacing / 2.0;
     const QList<QRectF> &rects = state.document.frameRects;
     const qsizetype count = std::min(rects.size(), layout->cells.size());
     for (qsizetype i = 0; i < count; ++i) {
@@ -56,16 +55,10 @@ void syncCellsToCatalogue()
         if (cell.kind != LayoutCell::Rectangle)
             continue;
         const QRectF rect = rects[i].translated(-margin, -(margin + settings.topOffset));
-        QPointF topLeft = rect.topLeft();
-        QPointF bottomRight(rect.right(), rect.bottom());
-        if (cell.hSpacingSides == SpacingLeft || cell.hSpacingSides == SpacingLeftRight)
-            topLeft.rx() -= h;
-        if (cell.hSpacingSides == SpacingRight || cell.hSpacingSides == SpacingLeftRight)
-            bottomRight.rx() += h;
-        if (cell.vSpacingSides == SpacingTop || cell.vSpacingSides == SpacingTopBottom)
-            topLeft.ry() -= h;
-        if (cell.vSpacingSides == SpacingBottom || cell.vSpacingSides == SpacingTopBottom)
-            bottomRight.ry() += h;
+        const QMarginsF insets = spacingInsets(cell, settings.spacing);
+        const QPointF topLeft = rect.topLeft() - QPointF(insets.left(), insets.top());
+        const QPointF bottomRight =
+            QPointF(rect.right(), rect.bottom()) + QPointF(insets.right(), insets.bottom());
         const qreal left = toPercent(topLeft.x(), width);
         const qreal top = toPercent(topLeft.y(), height);
         const qreal right = toPercent(bottomRight.x(), width);

@@ -68,19 +68,23 @@ FrameArea frameArea(const QRect &target, int margin, int topOffset)
     return area;
 }
 
-QRectF cellFrameRect(const LayoutCell &cell, const FrameArea &area, int spacing)
+QMarginsF spacingInsets(const LayoutCell &cell, int spacing)
 {
     const qreal h = spacing / 2.0;
-    QPointF topLeft = area.map(cell.topLeft);
-    QPointF bottomRight = area.map(cell.bottomRight);
-    if (cell.hSpacingSides == SpacingLeft || cell.hSpacingSides == SpacingLeftRight)
-        topLeft.rx() += h;
-    if (cell.hSpacingSides == SpacingRight || cell.hSpacingSides == SpacingLeftRight)
-        bottomRight.rx() -= h;
-    if (cell.vSpacingSides == SpacingTop || cell.vSpacingSides == SpacingTopBottom)
-        topLeft.ry() += h;
-    if (cell.vSpacingSides == SpacingBottom || cell.vSpacingSides == SpacingTopBottom)
-        bottomRight.ry() -= h;
+    const int across = cell.hSpacingSides;
+    const int down = cell.vSpacingSides;
+    return QMarginsF(across == SpacingLeft || across == SpacingLeftRight ? h : 0.0,
+                     down == SpacingTop || down == SpacingTopBottom ? h : 0.0,
+                     across == SpacingRight || across == SpacingLeftRight ? h : 0.0,
+                     down == SpacingBottom || down == SpacingTopBottom ? h : 0.0);
+}
+
+QRectF cellFrameRect(const LayoutCell &cell, const FrameArea &area, int spacing)
+{
+    const QMarginsF insets = spacingInsets(cell, spacing);
+    const QPointF topLeft = area.map(cell.topLeft) + QPointF(insets.left(), insets.top());
+    const QPointF bottomRight =
+        area.map(cell.bottomRight) - QPointF(insets.right(), insets.bottom());
     return QRectF(topLeft, bottomRight);
 }
 

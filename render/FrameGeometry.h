@@ -3,6 +3,7 @@
 #include "LayoutCell.h"
 #include "TriangleFrame.h"
 
+#include <QMarginsF>
 #include <QPainterPath>
 #include <QPointF>
 #include <QRect>
@@ -27,6 +28,9 @@ struct FrameArea
 // dividers are placed with a top offset of 0.
 FrameArea frameArea(const QRect &target, int margin, int topOffset);
 
+// Half the spacing on each edge of a rectangular cell that faces another cell, as
+// left, top, right and bottom insets; edges on the border of the collage area get none.
+QMarginsF spacingInsets(const LayoutCell &cell, int spacing);
 // The pixel rectangle of a rectangular cell, its interior edges moved in by half the
 // spacing.
 QRectF cellFrameRect(const LayoutCell &cell, const FrameArea &area, int spacing);
