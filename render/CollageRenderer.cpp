@@ -185,10 +185,16 @@ void CollageRenderer::computeDividerGeometry(const QRect &target)
 
 QImage CollageRenderer::renderObjects(const QRect &target, bool forExport)
 {
+    CollageDocument &document = CollageState::instance().document;
     // An empty layer would only cost a full-size allocation and a blend.
-    if (CollageState::instance().document.objects.isEmpty())
+    if (document.objects.isEmpty())
         return QImage();
-    return drawOverlayLayer(target, forExport);
+    if (forExport) {
+        // Drawing records each object's bounds; export keeps the live document as it is.
+        CollageDocument exportCopy = document;
+        return drawOverlayLayer(exportCopy, target, true);
+    }
+    return drawOverlayLayer(document, target, false);
 }
 
 void CollageRenderer::renderCorners(QPainter &painter, const QRect &target)

@@ -2,6 +2,7 @@
 #include "CollageRenderer.h"
 #include "CollageState.h"
 #include "LayoutCatalogue.h"
+#include "OverlayObject.h"
 #include "PhotoPlacement.h"
 #include "TestSupport.h"
 
@@ -156,6 +157,8 @@ private Q_SLOTS:
         useLayout(2, 0, QSize(960, 540), 40, 20);
         state().settings.dropShadow = dropShadow;
         state().currentLayout()->cells[1].rotation = rotation;
+        createEmoji(QStringLiteral("\U0001F600"));
+        state().document.selectedObjectId = -1;
         CollageRenderer renderer;
         renderer.renderCollage(canvasRect(), false);
         // The frames are 430 x 460: these photos fit them at a scale of exactly 0.5.
@@ -182,6 +185,13 @@ private Q_SLOTS:
         QVERIFY(TestSupport::fuzzyEqual(canvas, exported, 2, 0.0005));
         QCOMPARE(document.frameRects, frames);
         QCOMPARE(document.photos[0].displayImage.cacheKey(), displayKey);
+
+        // Drawing an object records where it went; export does that on its copy only.
+        OverlayObject &emoji = document.objects.first();
+        const QRectF bounds = emoji.bounds;
+        emoji.rotation = 45.0f;
+        renderer.renderCollage(canvasRect(), true);
+        QCOMPARE(document.objects.first().bounds, bounds);
     }
 
     void backgroundModes_data()
