@@ -8,7 +8,7 @@
 
 #include <QColor>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QHash>
 #include <QImageWriter>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -127,6 +127,13 @@ int CollageRenderCommand::run(const QStringList &arguments)
 {
     Options options;
     std::optional<int> requestedLayout;
+    const QHash<QString, int *> frameLengths = {
+        {QStringLiteral("--margin"), &options.margin},
+        {QStringLiteral("--spacing"), &options.spacing},
+        {QStringLiteral("--top"), &options.top},
+        {QStringLiteral("--radius"), &options.radius},
+        {QStringLiteral("--line-width"), &options.lineWidth},
+    };
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &name = arguments[i];
@@ -163,20 +170,8 @@ int CollageRenderCommand::run(const QStringList &arguments)
             if (!size)
                 return badValue();
             options.size = *size;
-        } else if (name == QLatin1String("--margin")) {
-            if (!intOption(options.margin, 0, kLargestLength))
-                return badValue();
-        } else if (name == QLatin1String("--spacing")) {
-            if (!intOption(options.spacing, 0, kLargestLength))
-                return badValue();
-        } else if (name == QLatin1String("--top")) {
-            if (!intOption(options.top, 0, kLargestLength))
-                return badValue();
-        } else if (name == QLatin1String("--radius")) {
-            if (!intOption(options.radius, 0, kLargestLength))
-                return badValue();
-        } else if (name == QLatin1String("--line-width")) {
-            if (!intOption(options.lineWidth, 0, kLargestLength))
+        } else if (int *length = frameLengths.value(name)) {
+            if (!intOption(*length, 0, kLargestLength))
                 return badValue();
         } else if (name == QLatin1String("--shadow")) {
             if (value != QLatin1String("on") && value != QLatin1String("off"))
