@@ -87,29 +87,35 @@ QImage blank(int size, const QColor &fill)
     return image;
 }
 
+// A tile whose every pixel is colourAt(x, y): the common loop of the procedural families.
+template <typename ColourAt> QImage perPixel(int size, ColourAt colourAt)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    for (int y = 0; y < size; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size; ++x)
+            line[x] = colourAt(x, y);
+    }
+    return image;
+}
+
 // Evaluates `shade` at samples x samples points inside every pixel and averages them:
 // the anti-aliasing for the families whose shapes have hard edges.
 template <typename Shade> QImage sampled(int size, int samples, Shade shade)
 {
-    QImage image(size, size, QImage::Format_RGB32);
     const double inv = 1.0 / double(samples * samples);
-    for (int y = 0; y < size; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size; ++x) {
-            double r = 0.0, g = 0.0, b = 0.0;
-            for (int sy = 0; sy < samples; ++sy) {
-                for (int sx = 0; sx < samples; ++sx) {
-                    const QColor c = shade(x + (sx + 0.5) / samples, y + (sy + 0.5) / samples);
-                    r += c.redF();
-                    g += c.greenF();
-                    b += c.blueF();
-                }
+    return perPixel(size, [&](int x, int y) {
+        double r = 0.0, g = 0.0, b = 0.0;
+        for (int sy = 0; sy < samples; ++sy) {
+            for (int sx = 0; sx < samples; ++sx) {
+                const QColor c = shade(x + (sx + 0.5) / samples, y + (sy + 0.5) / samples);
+                r += c.redF();
+                g += c.greenF();
+                b += c.blueF();
             }
-            line[x] =
-                qRgb(qRound(r * inv * 255.0), qRound(g * inv * 255.0), qRound(b * inv * 255.0));
         }
-    }
-    return image;
+        return qRgb(qRound(r * inv * 255.0), qRound(g * inv * 255.0), qRound(b * inv * 255.0));
+    });
 }
 
 // The colour of each pixel along one axis for bands repeating in order, each edge
@@ -306,25 +312,20 @@ QImage wash(int size, const WashStyle &style)
     const ValueNoise pool(style.seed * 7919u + 13u, style.period);
     const int grainPeriod = std::max(1, size / 6);
     const ValueNoise grain(style.seed * 104729u + 7u, grainPeriod);
-    QImage image(size, size, QImage::Format_RGB32);
-    for (int y = 0; y < size; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+    return perPixel(size, [&](int x, int y) {
+        const double u = (x + 0.5) / size;
         const double v = (y + 0.5) / size;
-        for (int x = 0; x < size; ++x) {
-            const double u = (x + 0.5) / size;
-            const double n = body.fractal(u * style.period, v * style.period, style.octaves);
-            double t = (n - 0.5) * style.contrast + 0.5;
-            if (style.bloom > 0.0) {
-                const double m = pool.fractal(u * style.period, v * style.period, 3);
-                const double d = (m - 0.5) / 0.035;
-                t += style.bloom * (0.6 * std::exp(-d * d) + 0.25 * smoothstep(0.45, 0.6, m));
-            }
-            if (style.grain > 0.0)
-                t += (grain.fractal(u * grainPeriod, v * grainPeriod, 2) - 0.5) * 2.0 * style.grain;
-            line[x] = rampAt(style.ramp, t).rgb();
+        const double n = body.fractal(u * style.period, v * style.period, style.octaves);
+        double t = (n - 0.5) * style.contrast + 0.5;
+        if (style.bloom > 0.0) {
+            const double m = pool.fractal(u * style.period, v * style.period, 3);
+            const double d = (m - 0.5) / 0.035;
+            t += style.bloom * (0.6 * std::exp(-d * d) + 0.25 * smoothstep(0.45, 0.6, m));
         }
-    }
-    return image;
+        if (style.grain > 0.0)
+            t += (grain.fractal(u * grainPeriod, v * grainPeriod, 2) - 0.5) * 2.0 * style.grain;
+        return rampAt(style.ramp, t).rgb();
+    });
 }
 
 QImage gradient(int size, const GradientStyle &style)
@@ -332,17 +333,12 @@ QImage gradient(int size, const GradientStyle &style)
     const ValueNoise noise(style.seed, 2);
     const QPointF dir = style.to - style.from;
     const double length2 = std::max(1e-9, QPointF::dotProduct(dir, dir));
-    QImage image(size, size, QImage::Format_RGB32);
-    for (int y = 0; y < size; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size; ++x) {
-            const QPointF p((x + 0.5) / size, (y + 0.5) / size);
-            double t = QPointF::dotProduct(p - style.from, dir) / length2;
-            t += style.swirl * (noise.fractal(p.x() * 2.0, p.y() * 2.0, 3) - 0.5) * 2.0;
-            line[x] = rampAt(style.ramp, t).rgb();
-        }
-    }
-    return image;
+    return perPixel(size, [&](int x, int y) {
+        const QPointF p((x + 0.5) / size, (y + 0.5) / size);
+        double t = QPointF::dotProduct(p - style.from, dir) / length2;
+        t += style.swirl * (noise.fractal(p.x() * 2.0, p.y() * 2.0, 3) - 0.5) * 2.0;
+        return rampAt(style.ramp, t).rgb();
+    });
 }
 
 QImage dots(int size, const DotStyle &style)
@@ -427,13 +423,9 @@ QImage scatter(int size, const ScatterStyle &style)
 QImage stripes(int size, const QList<Band> &bands, Qt::Orientation orientation, double softness)
 {
     const QList<QColor> profile = bandProfile(size, bands, softness);
-    QImage image(size, size, QImage::Format_RGB32);
-    for (int y = 0; y < size; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size; ++x)
-            line[x] = over(Qt::white, profile[orientation == Qt::Vertical ? x : y]).rgb();
-    }
-    return image;
+    return perPixel(size, [&](int x, int y) {
+        return over(Qt::white, profile[orientation == Qt::Vertical ? x : y]).rgb();
+    });
 }
 
 QImage plaid(int size, const QColor &base, const QList<Band> &warp, const QList<Band> &weft,
@@ -441,13 +433,8 @@ QImage plaid(int size, const QColor &base, const QList<Band> &warp, const QList<
 {
     const QList<QColor> columns = bandProfile(size, warp, softness);
     const QList<QColor> rows = bandProfile(size, weft, softness);
-    QImage image(size, size, QImage::Format_RGB32);
-    for (int y = 0; y < size; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size; ++x)
-            line[x] = over(over(base, columns[x]), rows[y]).rgb();
-    }
-    return image;
+    return perPixel(size,
+                    [&](int x, int y) { return over(over(base, columns[x]), rows[y]).rgb(); });
 }
 
 QImage weave(int size, const WeaveStyle &style)
@@ -458,31 +445,26 @@ QImage weave(int size, const WeaveStyle &style)
     const ValueNoise weftNoise(style.seed * 31u + 5u, 64);
     const ValueNoise cloth(style.seed * 57u + 9u, 2);
     const double threads = size / style.thread;
-    QImage image(size, size, QImage::Format_RGB32);
-    for (int y = 0; y < size; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+    return perPixel(size, [&](int x, int y) {
+        const double u = (x + 0.5) / size;
         const double v = (y + 0.5) / size;
-        for (int x = 0; x < size; ++x) {
-            const double u = (x + 0.5) / size;
-            double warp;
-            double weft;
-            if (style.twill > 1) {
-                const double along = (u - v) * 0.7071;
-                const double across = (u + v) * 0.7071;
-                warp = warpNoise.fractal(across * threads, along * 3.0, 2);
-                weft = weftNoise.fractal(u * threads * 0.5, v * 2.0, 2);
-            } else {
-                warp = warpNoise.fractal(u * threads, v * 3.0, 2);
-                weft = weftNoise.fractal(u * 3.0, v * threads, 2);
-            }
-            const double t = 0.5 + (warp - weft) * 1.6;
-            const QColor thread = mix(style.warp, style.weft, t);
-            const double shade = style.relief * ((warp + weft) - 1.0) +
-                                 style.slub * (cloth.fractal(u * 2.0, v * 2.0, 3) - 0.5) * 2.0;
-            line[x] = tone(thread, shade).rgb();
+        double warp;
+        double weft;
+        if (style.twill > 1) {
+            const double along = (u - v) * 0.7071;
+            const double across = (u + v) * 0.7071;
+            warp = warpNoise.fractal(across * threads, along * 3.0, 2);
+            weft = weftNoise.fractal(u * threads * 0.5, v * 2.0, 2);
+        } else {
+            warp = warpNoise.fractal(u * threads, v * 3.0, 2);
+            weft = weftNoise.fractal(u * 3.0, v * threads, 2);
         }
-    }
-    return image;
+        const double t = 0.5 + (warp - weft) * 1.6;
+        const QColor thread = mix(style.warp, style.weft, t);
+        const double shade = style.relief * ((warp + weft) - 1.0) +
+                             style.slub * (cloth.fractal(u * 2.0, v * 2.0, 3) - 0.5) * 2.0;
+        return tone(thread, shade).rgb();
+    });
 }
 
 QImage wood(int size, const WoodStyle &style)
