@@ -298,8 +298,10 @@ void QuiltraCanvasForm::mouseDoubleClickEvent(QMouseEvent *event)
     QString &folder = collage.lastPicturesDir;
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = KXGlobal().picturesPath();
+    // The dialog would offer the name of a folder that does not exist as the file to open.
+    const QString startFolder = !folder.isEmpty() && QDir(folder).exists() ? folder : QString();
     const QString file = QFileDialog::getOpenFileName(
-        this, tr("Add Image Files"), folder,
+        this, tr("Add Image Files"), startFolder,
         tr("Image Files ((*.gif *.heic *.heif *.jpg *.jpeg *.png *.tif *.tiff *.webp)"));
     if (file.isEmpty())
         return;
