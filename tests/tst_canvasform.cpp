@@ -424,17 +424,6 @@ private Q_SLOTS:
             QCOMPARE(shownAt(state().document.frameRects[filled].center()), QColor(Qt::red));
     }
 
-    void dropOfExtremePhotoKeepsTheFrame()
-    {
-        showLayout(2, 1);
-        putPhoto(0, plainPhoto(QSize(400, 300), Qt::red));
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(TestSupport::dataPath("extreme/tall_32x1000000.bmp"))});
-        dragAndDrop(canvas.get(), toWidget(state().document.frameRects[0].center()), &mime);
-        QCOMPARE(state().document.photos[0].filePath, QStringLiteral("/photos/0.png"));
-        QCOMPARE(shownAt(state().document.frameRects[0].center()), QColor(Qt::red));
-    }
-
     void shiftDragMovesPhotos_data()
     {
         QTest::addColumn<int>("target");
