@@ -531,7 +531,9 @@ void QuiltraCanvasForm::dropEvent(QDropEvent *event)
     const QMimeData *payload = event->mimeData();
 
     if (payload->hasUrls()) {
-        const QString path = payload->urls().constFirst().toLocalFile();
+        // A URL list may be present and still name nothing.
+        const QList<QUrl> urls = payload->urls();
+        const QString path = urls.isEmpty() ? QString() : urls.constFirst().toLocalFile();
         if (target < 0 || target >= kPhotoSlotCount || path.isEmpty())
             return;
         dropFile(path, target);

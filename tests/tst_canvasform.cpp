@@ -389,10 +389,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QPointF>("where"); // in document pixels; (-1, -1): over the gap
         QTest::addColumn<int>("files");
-        QTest::addColumn<int>("filled");
+        QTest::addColumn<int>("filled"); // -1: refused; -2: offered, nothing to place
         QTest::newRow("over the second frame") << QPointF(1400, 300) << 1 << 1;
         QTest::newRow("three files: the first is placed") << QPointF(400, 500) << 3 << 0;
         QTest::newRow("over the gap") << QPointF(-1, -1) << 1 << -1;
+        QTest::newRow("an empty list of files") << QPointF(400, 500) << 0 << -2;
     }
 
     void dropOfFiles()
@@ -415,7 +416,10 @@ private Q_SLOTS:
         }
         QMimeData mime;
         mime.setUrls(urls);
-        QCOMPARE(dragAndDrop(canvas.get(), toWidget(where), &mime), filled >= 0);
+        if (urls.isEmpty())
+            mime.setData(QStringLiteral("text/uri-list"), "\r\n");
+        const bool accepted = dragAndDrop(canvas.get(), toWidget(where), &mime);
+        QCOMPARE(accepted, filled != -1);
         for (int slot = 0; slot < 3; ++slot) {
             const QString path = state().document.photos[size_t(slot)].filePath;
             QCOMPARE(path, slot == filled ? urls[0].toLocalFile() : QString());
