@@ -249,7 +249,11 @@ void QuiltraCanvasForm::startPhotoDrag(int slot)
 
     draggingPhoto = true;
     photoDragSlot = slot;
+    // The drag runs its own event loop, in which the window may be closed.
+    const QPointer<QuiltraCanvasForm> alive(this);
     execPhotoDrag(drag);
+    if (!alive)
+        return;
     // The release that ends the drag may never reach the canvas (a drop elsewhere).
     draggingPhoto = false;
     photoDragSlot = -1;
