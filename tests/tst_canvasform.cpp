@@ -428,6 +428,22 @@ private Q_SLOTS:
             QCOMPARE(shownAt(state().document.frameRects[filled].center()), QColor(Qt::red));
     }
 
+    // A rebuild of the geometry rescales every photo; a size beyond what a display image
+    // may take (here 4100 x 4100, a few times this canvas) is refused, and the photo keeps
+    // the image it shows.
+    void rescaleBeyondTheBoundKeepsThePhoto()
+    {
+        showLayout(3, 2);
+        putPhoto(0, plainPhoto(QSize(100, 100), Qt::red));
+        PhotoFrame &photo = state().document.photos[0];
+        const qint64 shown = photo.displayImage.cacheKey();
+        photo.scale = 41.0f;
+        state().document.clearGeometry();
+        canvas->requestRedraw(false);
+        QCOMPARE(shownAt(state().document.frameRects[0].center()), QColor(Qt::red));
+        QCOMPARE(photo.displayImage.cacheKey(), shown);
+    }
+
     void shiftDragMovesPhotos_data()
     {
         QTest::addColumn<int>("target");
