@@ -454,7 +454,7 @@ private Q_SLOTS:
         QTemporaryDir remembered;
         QTemporaryDir chosen;
         state().lastPicturesDir = remembered.path();
-        // Stored on its side with an orientation tag: read as every photo is, it stands up.
+        // Stored on its side with an orientation tag: placed, the photo stands up.
         const QString file = chosen.filePath("chosen.jpg");
         QImageWriter writer(file);
         writer.setTransformation(QImageIOHandler::TransformationRotate90);
