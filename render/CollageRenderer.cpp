@@ -6,48 +6,90 @@
 #include "FrameGeometry.h"
 #include "LayerBuffer.h"
 #include "OverlayPainter.h"
+#include "PhotoPlacement.h"
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QThread>
 #include <QTransform>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QtMath>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numeric>
+#include <vector>
 
 namespace {
 
 const QColor kShadowColor(0, 0, 0, 255);
 constexpr qreal kShadowBlurRadius = 20.0;
 
-// The width of the display image: the source width times the scale, in single
-// precision and truncated; 0 when that is no usable width.
-int displayWidth(const QImage &source, float scale)
+// Export bands hold about this many pixels per layer, and at least this many rows.
+constexpr qint64 kBandPixels = qint64(4) << 20;
+constexpr int kMinimumBandRows = 256;
+
+// A length in whole pixels rounded from a real one; 0 when that is no usable length.
+// Rounded, not truncated: a scale stored in single precision times the source length
+// falls just short of the intended whole number as often as not.
+int wholeLength(qreal length)
 {
-    const float width = float(source.width()) * scale;
-    if (!qIsFinite(width) || width < 1.0f || width >= float(std::numeric_limits<int>::max()))
+    if (!qIsFinite(length) || length < 0.5 || length >= qreal(std::numeric_limits<int>::max()))
         return 0;
-    return int(width);
+    return qRound(length);
+}
+
+QImage turnedPhoto(const PhotoFrame &photo)
+{
+    if (photo.sourceImage.isNull() || photo.displayImage.isNull())
+        return {};
+    return photo.displayImage.transformed(QTransform().rotate(std::trunc(photo.angle)),
+                                          Qt::SmoothTransformation);
+}
+
+// Drawn straight onto the layer through a clip without antialiasing: the same pixels as
+// painting into a transparent full-size scratch image and composing that, at a fraction
+// of the cost. The outline drawn next covers the clip's edge.
+void drawTurnedPhoto(QPainter &painter, const QImage &turned, const QPointF &position,
+                     const QPainterPath &path)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipPath(path);
+    painter.drawImage(position, turned);
+    painter.restore();
+}
+
+// An even number of rows per band, so each band's shadow is blurred on the same
+// half-resolution grid as the whole image's would be.
+int exportBandRows(const QSize &size, int workers, int requested)
+{
+    qint64 rows = requested;
+    if (rows <= 0) {
+        const qint64 byPixels = kBandPixels / std::max(1, size.width());
+        const int perWorker = (size.height() + workers - 1) / std::max(1, workers);
+        rows = std::max<qint64>(kMinimumBandRows, std::min<qint64>(byPixels, perWorker));
+    }
+    return int(std::min<qint64>(rows + (rows & 1), size.height() + (size.height() & 1)));
 }
 
 } // namespace
 
 QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
 {
+    if (forExport)
+        return renderExport(target);
     QImage *result = resultBuffer(target.size());
     if (!result) {
         // Nothing can be shown, but the canvas still needs the geometry for hit testing.
-        QPainter inactive;
-        renderFrames(inactive, target, forExport);
-        if (!forExport)
-            computeDividerGeometry(target);
+        buildGeometry(target);
         releaseHugeBuffers();
         return QImage();
     }
 
-    if (forExport) {
-        paintBackground(*result);
-    } else {
+    {
         const QImage background = renderBackground(target, false);
         if (background.size() == result->size() && background.format() == result->format())
             std::memcpy(result->bits(), background.constBits(), size_t(result->sizeInBytes()));
@@ -57,10 +99,9 @@ QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
         QPainter painter;
         if (prepareLayer(m_framesLayer, target.size()) && painter.begin(&m_framesLayer))
             painter.setRenderHint(QPainter::Antialiasing);
-        renderFrames(painter, target, forExport);
+        renderFrames(painter, target, false);
     }
-    if (!forExport)
-        computeDividerGeometry(target);
+    computeDividerGeometry(target);
     QImage frames = m_framesLayer;
     if (!frames.isNull() && CollageState::instance().settings.dropShadow != 0) {
         const QImage shadowed = applyDropShadow(m_framesLayer, kShadowColor, kShadowBlurRadius);
@@ -68,7 +109,7 @@ QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
             frames = shadowed;
     }
 
-    const QImage objects = renderObjects(target, forExport);
+    const QImage objects = renderObjects(target, false);
 
     QPainter painter(result);
     if (!frames.isNull())
@@ -82,6 +123,95 @@ QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
     const QImage image = *result;
     releaseHugeBuffers();
     return image;
+}
+
+QImage CollageRenderer::renderExport(const QRect &target)
+{
+    CollageState &state = CollageState::instance();
+    CollageDocument working = state.document;
+    working.frameRects.clear();
+    const QList<FramePaint> scene = buildFrameScene(working, target);
+
+    QImage result;
+    if (!prepareLayer(result, target.size()))
+        return QImage();
+    paintBackground(result);
+
+    std::array<QImage, kPhotoSlotCount> turned;
+    for (const FramePaint &frame : scene) {
+        if (frame.slot >= 0)
+            turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
+    }
+
+    // Each worker takes every n-th band and keeps its layers for all of them; a band
+    // writes only its own rows of the result, through an image over those rows.
+    const int width = target.width();
+    const int height = target.height();
+    const int workers = std::max(1, QThread::idealThreadCount());
+    const int bandRows = exportBandRows(target.size(), workers, m_exportBandRows);
+    const int bandCount = (height + bandRows - 1) / bandRows;
+    const bool shadow = state.settings.dropShadow != 0;
+    const int reach = shadow ? kShadowReach : 0;
+    std::vector<int> workerIds(size_t(std::min(workers, bandCount)));
+    std::iota(workerIds.begin(), workerIds.end(), 0);
+    std::atomic_bool failed = false;
+    auto renderBands = [&](int worker) {
+        QImage layer;
+        QImage shadowed;
+        for (int band = worker; band < bandCount; band += int(workerIds.size())) {
+            const int top = band * bandRows;
+            const int rows = std::min(bandRows, height - top);
+            const int layerTop = top - reach;
+            if (!prepareLayer(layer, QSize(width, rows + 2 * reach))) {
+                failed = true;
+                return;
+            }
+            {
+                QPainter painter(&layer);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.translate(0, -layerTop);
+                drawFrameScene(painter, scene, working, turned);
+            }
+            // The whole image has nothing beyond its border, so neither may the shadow's
+            // source here, even where a turned frame reaches past it.
+            for (int y = 0; y < layer.height(); ++y) {
+                const int canvasRow = layerTop + y;
+                if (canvasRow < 0 || canvasRow >= height)
+                    std::memset(layer.scanLine(y), 0, size_t(layer.bytesPerLine()));
+            }
+            const QImage *frames = &layer;
+            if (shadow) {
+                if (!drawWithDropShadow(layer, kShadowColor, kShadowBlurRadius, shadowed)) {
+                    failed = true;
+                    return;
+                }
+                frames = &shadowed;
+            }
+            QImage bandImage(result.bits() + qsizetype(top) * result.bytesPerLine(), width, rows,
+                             result.bytesPerLine(), result.format());
+            QPainter painter(&bandImage);
+            painter.drawImage(0, -reach, *frames);
+        }
+    };
+    QtConcurrent::blockingMap(workerIds, renderBands);
+    if (failed)
+        return QImage();
+
+    // Objects and ornaments are few and small: drawn once over the whole image, straight
+    // onto it, instead of once per band.
+    QPainter painter(&result);
+    if (!working.objects.isEmpty())
+        drawOverlayObjects(painter, working, true);
+    renderCorners(painter, target);
+    painter.end();
+    return result;
+}
+
+void CollageRenderer::buildGeometry(const QRect &target)
+{
+    QPainter inactive;
+    renderFrames(inactive, target, false);
+    computeDividerGeometry(target);
 }
 
 void CollageRenderer::setCornerOrnamentPath(const QString &path)
@@ -107,46 +237,55 @@ QImage CollageRenderer::renderBackground(const QRect &target, bool forExport)
 
 void CollageRenderer::renderFrames(QPainter &painter, const QRect &target, bool forExport)
 {
-    CollageState &state = CollageState::instance();
-    const CanvasSettings &settings = state.settings;
-    const LayoutTemplate *layout = state.currentLayout();
-
     // Export draws frames rebuilt from the layout and leaves the live document alone.
     CollageDocument exportCopy;
-    CollageDocument *working = &state.document;
+    CollageDocument *working = &CollageState::instance().document;
     if (forExport) {
-        exportCopy = state.document;
+        exportCopy = *working;
         exportCopy.frameRects.clear();
         working = &exportCopy;
     }
+    const QList<FramePaint> scene = buildFrameScene(*working, target);
+    if (!painter.isActive())
+        return;
+    std::array<QImage, kPhotoSlotCount> turned;
+    for (const FramePaint &frame : scene) {
+        if (frame.slot >= 0)
+            turned[size_t(frame.slot)] = turnedPhoto(working->photos[size_t(frame.slot)]);
+    }
+    drawFrameScene(painter, scene, *working, turned);
+}
+
+QList<CollageRenderer::FramePaint> CollageRenderer::buildFrameScene(CollageDocument &working,
+                                                                    const QRect &target)
+{
+    const CanvasSettings &settings = CollageState::instance().settings;
+    const LayoutTemplate *layout = CollageState::instance().currentLayout();
 
     bool rescale = false;
-    if (working->frameRects.isEmpty() && working->triangleFrames.isEmpty() && layout) {
+    if (working.frameRects.isEmpty() && working.triangleFrames.isEmpty() && layout) {
         const FrameArea area = frameArea(target, settings.margin, settings.topOffset);
         for (const LayoutCell &cell : layout->cells) {
             if (cell.kind == LayoutCell::Triangle)
-                working->triangleFrames.append(cellTriangleFrame(cell, area, settings.spacing));
+                working.triangleFrames.append(cellTriangleFrame(cell, area, settings.spacing));
             else
-                working->frameRects.append(cellFrameRect(cell, area, settings.spacing));
+                working.frameRects.append(cellFrameRect(cell, area, settings.spacing));
         }
         rescale = true;
     }
 
-    auto drawFrame = [&](qsizetype index, const QPainterPath &path) {
-        const LayoutCell *cell =
-            layout && index < layout->cells.size() ? &layout->cells[index] : nullptr;
-        if (painter.isActive()) {
-            applyFrameStyle(painter, path);
-            if (cell && cell->hasBackgroundColor)
-                painter.setBrush(cell->backgroundColor);
-            painter.drawPath(path);
-        }
-        if (index < kPhotoSlotCount)
-            drawPhotoInFrame(painter, working->photos[size_t(index)], path, rescale);
+    QList<FramePaint> scene;
+    auto addFrame = [&](qsizetype index, const QPainterPath &path) {
+        FramePaint frame;
+        frame.path = path;
+        if (layout && index < layout->cells.size() && layout->cells[index].hasBackgroundColor)
+            frame.cellBackground = layout->cells[index].backgroundColor;
+        if (index < kPhotoSlotCount && !working.photos[size_t(index)].sourceImage.isNull())
+            frame.slot = int(index);
+        scene.append(frame);
     };
-
-    for (qsizetype i = 0; i < working->frameRects.size(); ++i) {
-        const QRectF &rect = working->frameRects[i];
+    for (qsizetype i = 0; i < working.frameRects.size(); ++i) {
+        const QRectF &rect = working.frameRects[i];
         QPainterPath path = roundedRectPath(rect, settings.roundCorners);
         if (layout && i < layout->cells.size()) {
             const QPointF centre = rect.center();
@@ -156,13 +295,55 @@ void CollageRenderer::renderFrames(QPainter &painter, const QRect &target, bool 
             turn.translate(-centre.x(), -centre.y());
             path = turn.map(path);
         }
-        drawFrame(i, path);
+        addFrame(i, path);
     }
-    for (qsizetype i = 0; i < working->triangleFrames.size(); ++i)
-        drawFrame(i, roundedTrianglePath(working->triangleFrames[i], settings.roundCorners));
+    for (qsizetype i = 0; i < working.triangleFrames.size(); ++i)
+        addFrame(i, roundedTrianglePath(working.triangleFrames[i], settings.roundCorners));
+
+    if (rescale) {
+        std::vector<PhotoFrame *> photos;
+        for (const FramePaint &frame : scene) {
+            if (frame.slot >= 0)
+                photos.push_back(&working.photos[size_t(frame.slot)]);
+        }
+        QtConcurrent::blockingMap(photos, [](PhotoFrame *photo) {
+            photo->displayImage = rescaledDisplayImage(*photo);
+            photo->displaySize = photo->displayImage.size();
+        });
+    }
 
     m_rescaled = rescale;
     syncCellsToCatalogue();
+    return scene;
+}
+
+void CollageRenderer::drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
+                                     const CollageDocument &working,
+                                     const std::array<QImage, kPhotoSlotCount> &turned) const
+{
+    const int topOffset = CollageState::instance().settings.topOffset;
+    const int lineWidth = CollageState::instance().settings.lineWidth;
+    for (const FramePaint &frame : scene) {
+        applyFrameStyle(painter, frame.path);
+        if (frame.cellBackground.style() != Qt::NoBrush)
+            painter.setBrush(frame.cellBackground);
+        painter.drawPath(frame.path);
+        if (frame.slot < 0)
+            continue;
+        const PhotoFrame &photo = working.photos[size_t(frame.slot)];
+        const QImage &image = turned[size_t(frame.slot)];
+        if (!image.isNull())
+            drawTurnedPhoto(painter, image,
+                            QPointF(photo.position.x(), photo.position.y() + topOffset),
+                            frame.path);
+        painter.setBrush(Qt::NoBrush);
+        if (lineWidth > 0) {
+            QPen pen = painter.pen();
+            pen.setWidth(lineWidth);
+            painter.setPen(pen);
+        }
+        painter.drawPath(frame.path);
+    }
 }
 
 void CollageRenderer::computeDividerGeometry(const QRect &target)
@@ -248,28 +429,17 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
     if (photo.sourceImage.isNull())
         return;
     if (rescale) {
-        const int width = displayWidth(photo.sourceImage, photo.scale);
-        photo.displayImage =
-            width > 0 ? photo.sourceImage.scaledToWidth(width, Qt::FastTransformation) : QImage();
+        photo.displayImage = rescaledDisplayImage(photo);
         photo.displaySize = photo.displayImage.size();
     }
     if (!painter.isActive())
         return;
 
     const CanvasSettings &settings = CollageState::instance().settings;
-    if (!photo.displayImage.isNull()) {
-        const QImage turned = photo.displayImage.transformed(
-            QTransform().rotate(std::trunc(photo.angle)), Qt::SmoothTransformation);
-        // Drawn straight onto the layer through a clip without antialiasing: the same
-        // pixels as painting into a transparent full-size scratch image and composing
-        // that, at a fraction of the cost. The outline drawn next covers the clip's edge.
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setClipPath(path);
-        painter.drawImage(QPointF(photo.position.x(), photo.position.y() + settings.topOffset),
-                          turned);
-        painter.restore();
-    }
+    const QImage turned = turnedPhoto(photo);
+    if (!turned.isNull())
+        drawTurnedPhoto(painter, turned,
+                        QPointF(photo.position.x(), photo.position.y() + settings.topOffset), path);
     painter.setBrush(Qt::NoBrush);
     if (settings.lineWidth > 0) {
         QPen pen = painter.pen();
@@ -277,6 +447,22 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
         painter.setPen(pen);
     }
     painter.drawPath(path);
+}
+
+QImage CollageRenderer::rescaledDisplayImage(const PhotoFrame &photo)
+{
+    const QImage &source = photo.sourceImage;
+    if (source.isNull())
+        return {};
+    const int width = wholeLength(qreal(source.width()) * qreal(photo.scale));
+    if (width <= 0)
+        return {};
+    const int height = photo.displaySize.width() == width && photo.displaySize.height() > 0
+                           ? photo.displaySize.height()
+                           : wholeLength(qreal(source.height()) * width / source.width());
+    if (height <= 0)
+        return {};
+    return filteredScale(source, QSize(width, height));
 }
 
 QImage CollageRenderer::applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius)

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "CollageDocument.h"
+
+#include <QBrush>
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QPainterPath>
 #include <QRect>
 #include <QString>
+#include <algorithm>
 #include <array>
 
 class QPainter;
@@ -17,7 +22,9 @@ struct PhotoFrame;
 //
 // The canvas keeps one renderer: it caches the background layer and reuses its large
 // buffers between renders. Export renders from a copy of the document whose frames are
-// rebuilt from the layout, and neither reads nor fills the background cache.
+// rebuilt from the layout, and neither reads nor fills the background cache; it draws in
+// horizontal bands on the thread pool, each with layers only as tall as the band and the
+// shadow's reach, so no layer of the canvas's size exists beside the result.
 class CollageRenderer
 {
 public:
@@ -29,11 +36,18 @@ public:
     // out of the result.
     QImage renderCollage(const QRect &target, bool forExport);
 
+    // Builds the frame and divider geometry as the canvas's first render does, without
+    // painting anything.
+    void buildGeometry(const QRect &target);
+
     // The background settings or the canvas size changed; the next canvas render paints
     // the background again.
     void markBackgroundDirty() { m_backgroundDirty = true; }
     // Whether the last render built the frame geometry and so rescaled the photos.
     bool lastRenderRescaled() const { return m_rescaled; }
+    // Rows per export band, rounded up to an even number; 0, the default, chooses them by
+    // the canvas size and the number of cores.
+    void setExportBandRows(int rows) { m_exportBandRows = std::max(0, rows); }
     // The picture drawn into the corners; kCornerOrnamentPath unless changed.
     void setCornerOrnamentPath(const QString &path);
 
@@ -58,7 +72,7 @@ public:
     void applyFrameStyle(QPainter &painter, const QPainterPath &path) const;
     // Draws photo clipped to path, then the outline of path again over it; an empty slot
     // draws nothing. With rescale the display image is first rebuilt from the source
-    // image at the photo's scale (also when painter is not active).
+    // image at the photo's scale, filtered (also when painter is not active).
     void drawPhotoInFrame(QPainter &painter, PhotoFrame &photo, const QPainterPath &path,
                           bool rescale) const;
     // image over its own shadow of color, blurred by blurRadius without offset and cut at
@@ -66,12 +80,40 @@ public:
     // reuses, so drop it before the next render.
     QImage applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius);
 
+    // The display image rebuilt from the source at the photo's scale: filtered, and exactly
+    // displaySize when that still matches the scale, so it ends where hit testing and the
+    // frame expect it. Null for an empty slot or an unusable scale.
+    static QImage rescaledDisplayImage(const PhotoFrame &photo);
+
+    // Rows of a band of the export image get a shadow layer this much taller at each end:
+    // far enough that the blur's tail beyond it stays well below one level.
+    static constexpr int kShadowReach = 60;
+
 private:
+    // One frame as drawn: its outline, the cell's own background (no brush when it has
+    // none) and the photo slot drawn into it (-1 for none).
+    struct FramePaint
+    {
+        QPainterPath path;
+        QBrush cellBackground;
+        int slot = -1;
+    };
+
+    // Builds working's geometry when it has none (rescaling its photos), writes the live
+    // frames back into the layout and lists the frames in drawing order.
+    QList<FramePaint> buildFrameScene(CollageDocument &working, const QRect &target);
+    // Draws the listed frames and working's photos; turned holds each slot's photo at its
+    // rotation.
+    void drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
+                        const CollageDocument &working,
+                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+    QImage renderExport(const QRect &target);
     void paintBackground(QImage &layer) const;
     QImage *resultBuffer(const QSize &size);
     void releaseHugeBuffers();
 
     QImage m_background;
+    int m_exportBandRows = 0;
     bool m_backgroundDirty = true;
     bool m_rescaled = false;
     QString m_cornerPath = QString::fromUtf8(kCornerOrnamentPath);

@@ -3,6 +3,7 @@
 #include "CollageRenderer.h"
 #include "CollageState.h"
 #include "LayoutCatalogue.h"
+#include "OpaqueImage.h"
 #include "OverlayObject.h"
 #include "PhotoPlacement.h"
 
@@ -36,6 +37,7 @@ struct Options
     QList<QPair<QString, QString>> objects;
     QString out = QStringLiteral("collage.png");
     int repeat = 0;
+    bool timings = false;
 };
 
 std::optional<int> parseInt(const QString &text, int minimum, int maximum)
@@ -120,7 +122,8 @@ void CollageRenderCommand::printUsage(QTextStream &stream) const
               "  --sticker PATH      repeatable: a sticker from an image or resource path\n"
               "  --emoji TEXT        repeatable: an emoji\n"
               "  --out FILE          output file, format by suffix (collage.png)\n"
-              "  --repeat N          render N more times and print timings (0)\n";
+              "  --repeat N          render N more times and print timings (0)\n"
+              "  --timings           print the read, render and write times\n";
 }
 
 int CollageRenderCommand::run(const QStringList &arguments)
@@ -141,6 +144,10 @@ int CollageRenderCommand::run(const QStringList &arguments)
             printUsage(m_out);
             m_out.flush();
             return kSuccess;
+        }
+        if (name == QLatin1String("--timings")) {
+            options.timings = true;
+            continue;
         }
         if (i + 1 >= arguments.size())
             return usageError(name.startsWith(QLatin1String("--"))
@@ -238,12 +245,19 @@ int CollageRenderCommand::run(const QStringList &arguments)
 
     const QRect target(QPoint(0, 0), options.size);
     CollageRenderer renderer;
-    // The canvas's first render builds the frame geometry that photos are placed into.
-    renderer.renderCollage(target, false);
+    QElapsedTimer phase;
+    phase.start();
+    // The frames the photos are placed into, as the canvas's first render would build them.
+    renderer.buildGeometry(target);
 
+    // Nothing here zooms in, so each photo is decoded only as large as its frame needs.
+    QList<QSize> decodeSizes;
+    for (qsizetype slot = 0; slot < options.photos.size(); ++slot)
+        decodeSizes.append(placementRect(int(slot)).toAlignedRect().size());
+    const QList<QImage> photos = readPhotoFiles(options.photos, decodeSizes);
     for (qsizetype slot = 0; slot < options.photos.size(); ++slot) {
         const QString &path = options.photos[slot];
-        const QImage photo = readPhotoFile(path);
+        const QImage &photo = photos[slot];
         if (photo.isNull()) {
             m_err << "collage-render: cannot read photo " << path << "\n";
             m_err.flush();
@@ -266,7 +280,10 @@ int CollageRenderCommand::run(const QStringList &arguments)
             createEmoji(value);
     }
 
+    const qint64 readTime = phase.restart();
+
     QImage image = renderer.renderCollage(target, true);
+    const qint64 renderTime = phase.restart();
     if (image.isNull()) {
         m_err << "collage-render: cannot render a " << options.size.width() << "x"
               << options.size.height() << " collage (not enough memory)\n";
@@ -294,14 +311,23 @@ int CollageRenderCommand::run(const QStringList &arguments)
                      .arg(n);
     }
 
+    phase.restart();
     QImageWriter writer(options.out);
-    if (!writer.write(image)) {
+    if (!writer.write(withoutOpaqueAlpha(std::move(image)))) {
         m_err << "collage-render: cannot write " << options.out << ": " << writer.errorString()
               << "\n";
         m_err.flush();
         return kFailure;
     }
-    m_out << "wrote " << options.out << " (" << image.width() << "x" << image.height() << ")\n";
+    const qint64 writeTime = phase.elapsed();
+    m_out << "wrote " << options.out << " (" << options.size.width() << "x" << options.size.height()
+          << ")\n";
+    if (options.timings) {
+        m_out << QStringLiteral("timings: read %1 ms, render %2 ms, write %3 ms\n")
+                     .arg(readTime)
+                     .arg(renderTime)
+                     .arg(writeTime);
+    }
     m_out.flush();
     return kSuccess;
 }
