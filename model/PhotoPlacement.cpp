@@ -13,9 +13,20 @@ namespace {
 
 constexpr int kPhotoAllocationLimitMB = 256;
 
+// value truncated towards zero, except that a value within rounding noise of a whole
+// number is that number: a frame 5.02 percent units wide ends at 511.99999999999994, and
+// truncating that leaves the frame's last column without photo.
+qreal truncated(qreal value)
+{
+    constexpr qreal kNoise = 1e-6;
+    const qreal nearest = std::round(value);
+    return std::abs(value - nearest) < kNoise ? nearest : std::trunc(value);
+}
+
 // A frame side truncated to whole pixels, or 0 when it is no usable length.
 int wholePixels(qreal length)
 {
+    length = truncated(length);
     if (!(length >= 1.0) || length >= qreal(std::numeric_limits<int>::max()))
         return 0;
     return int(length);
@@ -115,9 +126,9 @@ bool placePhoto(int slot, const QString &filePath, const QImage &image)
     const QImage display = filteredScale(image, size);
     if (display.isNull())
         return false;
-    const qreal dx = r.width() > r.height() ? 0.0 : std::trunc((display.width() - r.width()) * 0.5);
+    const qreal dx = r.width() > r.height() ? 0.0 : truncated((display.width() - r.width()) * 0.5);
     const qreal dy =
-        r.width() > r.height() ? std::trunc((display.height() - r.height()) * 0.5) : 0.0;
+        r.width() > r.height() ? truncated((display.height() - r.height()) * 0.5) : 0.0;
 
     PhotoFrame &photo = state.document.photos[size_t(slot)];
     photo.filePath = filePath;
@@ -126,7 +137,7 @@ bool placePhoto(int slot, const QString &filePath, const QImage &image)
     photo.displaySize = display.size();
     photo.scale = float(display.width()) / float(image.width());
     photo.position =
-        QPointF(std::trunc(r.x() - dx), std::trunc(r.y() - dy - state.settings.topOffset));
+        QPointF(truncated(r.x() - dx), truncated(r.y() - dy - state.settings.topOffset));
     photo.angle = 0.0f;
     return true;
 }
