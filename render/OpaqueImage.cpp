@@ -21,12 +21,15 @@ bool isOpaque(const QImage &image)
     return true;
 }
 
-QImage withoutOpaqueAlpha(QImage image)
+QImage withoutOpaqueAlpha(const QImage &image)
 {
-    if ((image.format() == QImage::Format_ARGB32_Premultiplied ||
-         image.format() == QImage::Format_ARGB32) &&
-        isOpaque(image)) {
-        image.reinterpretAsFormat(QImage::Format_RGB32);
+    if ((image.format() != QImage::Format_ARGB32_Premultiplied &&
+         image.format() != QImage::Format_ARGB32) ||
+        !isOpaque(image)) {
+        return image;
     }
-    return image;
+    // Opaque premultiplied and plain pixels are the same bytes as RGB32 ones. Relabelling
+    // image itself would copy it while anyone else holds it: gigabytes on a poster.
+    return QImage(image.constBits(), image.width(), image.height(), image.bytesPerLine(),
+                  QImage::Format_RGB32);
 }

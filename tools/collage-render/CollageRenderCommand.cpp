@@ -313,7 +313,7 @@ int CollageRenderCommand::run(const QStringList &arguments)
 
     phase.restart();
     QImageWriter writer(options.out);
-    if (!writer.write(withoutOpaqueAlpha(std::move(image)))) {
+    if (!writer.write(withoutOpaqueAlpha(image))) {
         m_err << "collage-render: cannot write " << options.out << ": " << writer.errorString()
               << "\n";
         m_err.flush();
