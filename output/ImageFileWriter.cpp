@@ -1,0 +1,114 @@
+#include "ImageFileWriter.h"
+
+#include "GifEncoder.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ImageFileWriter", text);
+}
+
+// Sizes the writers refuse only after opening the file, so they are checked up front.
+int largestSide(const QByteArray &format)
+{
+    if (format == "webp")
+        return 16383;
+    if (format == "jpg" || format == "jpeg")
+        return 65500;
+    if (format == "gif")
+        return GifEncoder::kMaxSide;
+    return 0;
+}
+
+} // namespace
+
+ImageFileWriter::ImageFileWriter(const QString &filePath) : m_filePath(filePath) {}
+
+QByteArray ImageFileWriter::format() const
+{
+    return m_format.isEmpty() ? formatForPath(m_filePath) : m_format;
+}
+
+QByteArray ImageFileWriter::formatForPath(const QString &filePath)
+{
+    const QByteArray suffix = QFileInfo(filePath).suffix().toLower().toUtf8();
+    if (suffix.isEmpty())
+        return QByteArray();
+    if (suffix == "gif" || QImageWriter::supportedImageFormats().contains(suffix))
+        return suffix;
+    return QByteArray();
+}
+
+QString ImageFileWriter::checkBeforeWriting(const QSize &size) const
+{
+    const QByteArray chosen = format();
+    if (chosen.isEmpty()) {
+        const QString suffix = QFileInfo(m_filePath).suffix();
+        return suffix.isEmpty()
+                   ? tr("The file name has no suffix such as .png or .jpg to choose the format.")
+                   : tr("No image format is known for the suffix \".%1\".").arg(suffix);
+    }
+    if (size.isEmpty())
+        return tr("There is no image to write.");
+    const int limit = largestSide(chosen);
+    if (limit > 0 && (size.width() > limit || size.height() > limit))
+        return tr("A %1 image can be at most %2 pixels wide and high; this one is %3 x %4.")
+            .arg(QString::fromLatin1(chosen.toUpper()))
+            .arg(limit)
+            .arg(size.width())
+            .arg(size.height());
+    return QString();
+}
+
+bool ImageFileWriter::encode(const QImage &image, const QByteArray &format, QIODevice *device,
+                             QString *errorString)
+{
+    if (format == "gif")
+        return GifEncoder::write(image, device, errorString);
+
+    // The writer cannot see a suffix through the device, so it is told the format.
+    QImageWriter writer(device, format);
+    writer.setOptimizedWrite(true);
+    writer.setProgressiveScanWrite(true);
+    if (writer.write(image))
+        return true;
+    if (errorString) {
+        // The writer's own text can be "Unknown error" even when the disk filled up.
+        *errorString = writer.error() == QImageWriter::DeviceError
+                           ? tr("The file could not be written: %1").arg(device->errorString())
+                           : tr("The image could not be encoded as %1.")
+                                 .arg(QString::fromLatin1(format.toUpper()));
+    }
+    return false;
+}
+
+bool ImageFileWriter::write(const QImage &image)
+{
+    m_errorString = checkBeforeWriting(image.size());
+    if (!m_errorString.isEmpty())
+        return false;
+
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_errorString = tr("The file could not be created: %1").arg(file.errorString());
+        return false;
+    }
+    if (!encode(image, format(), &file, &m_errorString)) {
+        // A full disk shows as a failed encoding; the file knows the real cause.
+        if (file.error() != QFileDevice::NoError)
+            m_errorString = tr("The file could not be written: %1").arg(file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        m_errorString = tr("The file could not be written: %1").arg(file.errorString());
+        return false;
+    }
+    return true;
+}
