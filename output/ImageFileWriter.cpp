@@ -26,6 +26,52 @@ int largestSide(const QByteArray &format)
     return 0;
 }
 
+// Passes writes and seeks on to the file and remembers any that fell short. The file
+// cannot be trusted to: a seek clears the error of the buffered write it flushes, and
+// some encoders carry on after a failed write and still report success.
+class WriteTracker : public QIODevice
+{
+public:
+    explicit WriteTracker(QIODevice *target) : m_target(target)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+
+    bool failed() const { return m_failed; }
+    // What the file said when it first failed.
+    QString failure() const { return m_failure; }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_target->size(); }
+    bool seek(qint64 position) override
+    {
+        if (!QIODevice::seek(position) || !m_target->seek(position))
+            fail();
+        return !m_failed;
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        const qint64 written = m_target->write(data, length);
+        if (written != length)
+            fail();
+        return written;
+    }
+
+private:
+    void fail()
+    {
+        if (!m_failed)
+            m_failure = m_target->errorString();
+        m_failed = true;
+    }
+
+    QIODevice *m_target;
+    bool m_failed = false;
+    QString m_failure;
+};
+
 } // namespace
 
 ImageFileWriter::ImageFileWriter(const QString &filePath) : m_filePath(filePath) {}
@@ -99,10 +145,15 @@ bool ImageFileWriter::write(const QImage &image)
         m_errorString = tr("The file could not be created: %1").arg(file.errorString());
         return false;
     }
-    if (!encode(image, format(), &file, &m_errorString)) {
-        // A full disk shows as a failed encoding; the file knows the real cause.
-        if (file.error() != QFileDevice::NoError)
-            m_errorString = tr("The file could not be written: %1").arg(file.errorString());
+    WriteTracker tracker(&file);
+    const bool encoded = encode(image, format(), &tracker, &m_errorString);
+    // A full disk can show as a failed encoding, or as none at all.
+    if (tracker.failed())
+        m_errorString = tr("The file could not be written: %1").arg(tracker.failure());
+    // commit() would also drop the error of its own final flush.
+    else if (encoded && !file.flush())
+        m_errorString = tr("The file could not be written: %1").arg(file.errorString());
+    if (!encoded || !m_errorString.isEmpty()) {
         file.cancelWriting();
         return false;
     }

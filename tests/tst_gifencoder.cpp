@@ -233,6 +233,43 @@ private Q_SLOTS:
         QVERIFY(adaptivePsnr > 28.0);
     }
 
+    // Error diffusion keeps the average colour of every area, so smooth shading shows no
+    // bands even where the palette has few colours near it: here random colours on the
+    // right claim most of the palette.
+    void diffusionKeepsLocalAverages()
+    {
+        QImage image(512, 128, QImage::Format_RGB32);
+        quint32 seed = 12345;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                image.setPixel(x, y,
+                               x < 256 ? qRgb(40 + x * 2 / 3, 40 + (x + 2 * y) / 3, 200 - y)
+                                       : QRgb(seed >> 8));
+            }
+        }
+        const QImage back = decode(encode(image));
+        constexpr int block = 32;
+        double worst = 0.0;
+        for (int by = 0; by < image.height(); by += block) {
+            for (int bx = 0; bx < 256; bx += block) {
+                double difference[3] = {0, 0, 0};
+                for (int y = by; y < by + block; ++y) {
+                    for (int x = bx; x < bx + block; ++x) {
+                        const QRgb p = image.pixel(x, y);
+                        const QRgb q = back.pixel(x, y);
+                        difference[0] += qRed(p) - qRed(q);
+                        difference[1] += qGreen(p) - qGreen(q);
+                        difference[2] += qBlue(p) - qBlue(q);
+                    }
+                }
+                for (double d : difference)
+                    worst = std::max(worst, std::abs(d) / (block * block));
+            }
+        }
+        QVERIFY2(worst < 2.0, qPrintable(QString::number(worst)));
+    }
+
     void failureIsReported_data()
     {
         QTest::addColumn<QImage>("image");

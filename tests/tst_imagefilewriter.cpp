@@ -7,6 +7,8 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -99,15 +101,27 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("readOnlyFolder");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no suffix") << "collage" << QSize(8, 8) << false << "suffix";
+        QTest::addColumn<int>("fileSizeLimit");
+        QTest::newRow("no suffix") << "collage" << QSize(8, 8) << false << "suffix" << 0;
         QTest::newRow("dot only in a folder")
-            << "my.pictures/collage" << QSize(8, 8) << false << "suffix";
-        QTest::newRow("unknown suffix") << "collage.xyz" << QSize(8, 8) << false << ".xyz";
-        QTest::newRow("webp too wide") << "collage.webp" << QSize(16384, 2) << false << "16383";
-        QTest::newRow("webp too high") << "collage.WEBP" << QSize(2, 16384) << false << "16383";
-        QTest::newRow("read-only folder") << "collage.png" << QSize(8, 8) << true << "created";
+            << "my.pictures/collage" << QSize(8, 8) << false << "suffix" << 0;
+        QTest::newRow("unknown suffix") << "collage.xyz" << QSize(8, 8) << false << ".xyz" << 0;
+        QTest::newRow("webp too wide")
+            << "collage.webp" << QSize(16384, 2) << false << "16383" << 0;
+        QTest::newRow("webp too high")
+            << "collage.WEBP" << QSize(2, 16384) << false << "16383" << 0;
+        QTest::newRow("read-only folder") << "collage.png" << QSize(8, 8) << true << "created" << 0;
         QTest::newRow("gif in read-only folder")
-            << "collage.gif" << QSize(8, 8) << true << "created";
+            << "collage.gif" << QSize(8, 8) << true << "created" << 0;
+#ifdef Q_OS_UNIX
+        // A file size limit fails writes the way a full disk does.
+        QTest::newRow("disk full at the end, png")
+            << "collage.png" << QSize(64, 48) << false << "written" << 200;
+        QTest::newRow("disk full on the way, tiff")
+            << "collage.tiff" << QSize(400, 300) << false << "written" << 4096;
+        QTest::newRow("disk full on the way, gif")
+            << "collage.gif" << QSize(400, 300) << false << "written" << 4096;
+#endif
     }
 
     void failureLeavesExistingFileAlone()
@@ -116,6 +130,7 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         QFETCH(bool, readOnlyFolder);
         QFETCH(QString, reason);
+        QFETCH(int, fileSizeLimit);
 #ifdef Q_OS_UNIX
         if (readOnlyFolder && geteuid() == 0)
             QSKIP("the superuser may write into a read-only folder");
@@ -131,7 +146,21 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
 
         ImageFileWriter writer(path);
+#ifdef Q_OS_UNIX
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit oldLimit;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+        if (fileSizeLimit > 0) {
+            rlimit limit = oldLimit;
+            limit.rlim_cur = rlim_t(fileSizeLimit);
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        }
+#endif
         const bool written = writer.write(sampleImage(size));
+#ifdef Q_OS_UNIX
+        setrlimit(RLIMIT_FSIZE, &oldLimit);
+        std::signal(SIGXFSZ, oldSignal);
+#endif
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         QVERIFY(!written);
