@@ -12,6 +12,11 @@
 namespace {
 
 constexpr int kPhotoAllocationLimitMB = 256;
+// A display image may cover a few canvases; beyond that no frame shows more of it, and
+// an extreme aspect ratio fitted to a frame would otherwise ask for gigabytes.
+constexpr qint64 kDisplayCanvasMultiple = 4;
+constexpr qint64 kMinDisplayPixels = qint64(16) * 1024 * 1024;
+constexpr qint64 kMaxDisplayPixels = qint64(256) * 1024 * 1024;
 
 // value truncated towards zero, except that a value within rounding noise of a whole
 // number is that number: a frame 5.02 percent units wide ends at 511.99999999999994, and
@@ -60,10 +65,32 @@ QImage readWithinLimit(const QString &path, const QSize &atLeast)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
+    QSize size = reader.size();
     const QSize reduced = reducedDecodeSize(reader, atLeast);
-    if (reduced.isValid())
+    if (reduced.isValid()) {
         reader.setScaledSize(reduced);
-    return reader.read();
+        size = reduced;
+    }
+    const QImage::Format format = reader.imageFormat();
+    if (size.isEmpty() || format == QImage::Format_Invalid) {
+        // These readers build the image themselves and write every pixel of it.
+        return reader.read();
+    }
+    // Readers fill an image of the announced size and format when given one. Some leave
+    // the rows a truncated file lacks untouched, so they must hold black rather than
+    // whatever the memory held before. The limit is checked here, since a reader given an
+    // image does not allocate and so does not check it.
+    const qint64 bytes =
+        qint64(size.width()) * size.height() * QImage::toPixelFormat(format).bitsPerPixel() / 8;
+    if (bytes > qint64(kPhotoAllocationLimitMB) * 1024 * 1024)
+        return {};
+    QImage image(size, format);
+    if (image.isNull())
+        return {};
+    image.fill(0);
+    if (!reader.read(&image))
+        return {};
+    return image;
 }
 
 } // namespace
@@ -123,6 +150,8 @@ bool placePhoto(int slot, const QString &filePath, const QImage &image)
     // otherwise; scaled to the computed size, since scaledToWidth can come out a pixel
     // short and leave a gap at the frame's edge.
     const QSize size = fittedPhotoSize(image.size(), r);
+    if (size.isEmpty() || qint64(size.width()) * size.height() > maxDisplayPixels(state.canvasSize))
+        return false;
     const QImage display = filteredScale(image, size);
     if (display.isNull())
         return false;
@@ -140,6 +169,29 @@ bool placePhoto(int slot, const QString &filePath, const QImage &image)
         QPointF(truncated(r.x() - dx), truncated(r.y() - dy - state.settings.topOffset));
     photo.angle = 0.0f;
     return true;
+}
+
+qint64 maxDisplayPixels(const QSizeF &canvasSize)
+{
+    const qreal canvasPixels = canvasSize.width() * canvasSize.height();
+    if (!(canvasPixels > 0.0))
+        return kMinDisplayPixels;
+    const qreal wanted = canvasPixels * kDisplayCanvasMultiple;
+    if (wanted >= qreal(kMaxDisplayPixels))
+        return kMaxDisplayPixels;
+    return std::max(kMinDisplayPixels, qint64(wanted));
+}
+
+std::optional<QSize> scaledPhotoSize(const QSize &source, qreal factor, qint64 maxPixels)
+{
+    if (source.isEmpty() || !(factor > 0.0) || !std::isfinite(factor))
+        return std::nullopt;
+    // Rounded as the toolkit rounds a scaled side.
+    const qreal width = std::round(source.width() * factor);
+    const qreal height = std::round(source.height() * factor);
+    if (width < 1.0 || height < 1.0 || width * height > qreal(maxPixels))
+        return std::nullopt;
+    return QSize(int(width), int(height));
 }
 
 QImage readPhotoFile(const QString &path, const QSize &atLeast)

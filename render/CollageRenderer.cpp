@@ -306,10 +306,9 @@ QList<CollageRenderer::FramePaint> CollageRenderer::buildFrameScene(CollageDocum
             if (frame.slot >= 0)
                 photos.push_back(&working.photos[size_t(frame.slot)]);
         }
-        QtConcurrent::blockingMap(photos, [](PhotoFrame *photo) {
-            photo->displayImage = rescaledDisplayImage(*photo);
-            photo->displaySize = photo->displayImage.size();
-        });
+        const qint64 maxPixels = maxDisplayPixels(CollageState::instance().canvasSize);
+        QtConcurrent::blockingMap(
+            photos, [maxPixels](PhotoFrame *photo) { rescaleDisplayImage(*photo, maxPixels); });
     }
 
     m_rescaled = rescale;
@@ -351,7 +350,8 @@ void CollageRenderer::computeDividerGeometry(const QRect &target)
     CollageState &state = CollageState::instance();
     const LayoutTemplate *layout = state.currentLayout();
     if (layout) {
-        const FrameArea area = frameArea(target, state.settings.margin, 0);
+        // The same vertical mapping as the frames, so the dividers lie in the gaps.
+        const FrameArea area = frameArea(target, state.settings.margin, state.settings.topOffset);
         auto build = [&area](QList<QRectF> &dividers, const QList<QRectF> &lines) {
             if (!dividers.isEmpty())
                 return;
@@ -429,8 +429,7 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
     if (photo.sourceImage.isNull())
         return;
     if (rescale) {
-        photo.displayImage = rescaledDisplayImage(photo);
-        photo.displaySize = photo.displayImage.size();
+        rescaleDisplayImage(photo, maxDisplayPixels(CollageState::instance().canvasSize));
     }
     if (!painter.isActive())
         return;
@@ -449,20 +448,30 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
     painter.drawPath(path);
 }
 
-QImage CollageRenderer::rescaledDisplayImage(const PhotoFrame &photo)
+void CollageRenderer::rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels)
 {
     const QImage &source = photo.sourceImage;
     if (source.isNull())
-        return {};
+        return;
     const int width = wholeLength(qreal(source.width()) * qreal(photo.scale));
-    if (width <= 0)
-        return {};
-    const int height = photo.displaySize.width() == width && photo.displaySize.height() > 0
+    const int height = width <= 0 ? 0
+                       : photo.displaySize.width() == width && photo.displaySize.height() > 0
                            ? photo.displaySize.height()
                            : wholeLength(qreal(source.height()) * width / source.width());
-    if (height <= 0)
-        return {};
-    return filteredScale(source, QSize(width, height));
+    if (width <= 0 || height <= 0) {
+        photo.displayImage = QImage();
+        photo.displaySize = photo.displayImage.size();
+        return;
+    }
+    // A size the photo may not take keeps the display image it has, so the photo stays
+    // visible and within reach.
+    if (qint64(width) * height > maxPixels)
+        return;
+    const QImage scaled = filteredScale(source, QSize(width, height));
+    if (scaled.isNull())
+        return;
+    photo.displayImage = scaled;
+    photo.displaySize = scaled.size();
 }
 
 QImage CollageRenderer::applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius)

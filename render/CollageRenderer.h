@@ -58,8 +58,8 @@ public:
     // with its photo through painter (nothing is drawn when painter is not active) and
     // writes the live frames back into the layout.
     void renderFrames(QPainter &painter, const QRect &target, bool forExport);
-    // Builds each empty divider list from the layout (margin only, no top offset) and
-    // writes the dividers back into the layout.
+    // Builds each empty divider list from the layout, mapped like the frames, and writes
+    // the dividers back into the layout.
     void computeDividerGeometry(const QRect &target);
     // The overlay objects with, unless forExport, the selection marker; a null image when
     // there are no objects.
@@ -80,10 +80,11 @@ public:
     // reuses, so drop it before the next render.
     QImage applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius);
 
-    // The display image rebuilt from the source at the photo's scale: filtered, and exactly
-    // displaySize when that still matches the scale, so it ends where hit testing and the
-    // frame expect it. Null for an empty slot or an unusable scale.
-    static QImage rescaledDisplayImage(const PhotoFrame &photo);
+    // Rebuilds photo's display image from the source at the photo's scale: filtered, and
+    // exactly displaySize when that still matches the scale, so it ends where hit testing
+    // and the frame expect it. An unusable scale empties it; a size above maxPixels keeps
+    // the display image it has.
+    static void rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels);
 
     // Rows of a band of the export image get a shadow layer this much taller at each end:
     // far enough that the blur's tail beyond it stays well below one level.
