@@ -89,78 +89,127 @@ QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
         return QImage();
     }
 
-    {
-        const QImage background = renderBackground(target, false);
-        if (background.size() == result->size() && background.format() == result->format())
-            std::memcpy(result->bits(), background.constBits(), size_t(result->sizeInBytes()));
-    }
-
-    {
-        QPainter painter;
-        if (prepareLayer(m_framesLayer, target.size()) && painter.begin(&m_framesLayer))
-            painter.setRenderHint(QPainter::Antialiasing);
-        renderFrames(painter, target, false);
-    }
+    const QImage background = renderBackground(target, false);
+    CollageDocument &document = CollageState::instance().document;
+    const QList<FramePaint> scene = buildFrameScene(document, target);
     computeDividerGeometry(target);
-    QImage frames = m_framesLayer;
-    if (!frames.isNull() && CollageState::instance().settings.dropShadow != 0) {
-        const QImage shadowed = applyDropShadow(m_framesLayer, kShadowColor, kShadowBlurRadius);
-        if (!shadowed.isNull())
-            frames = shadowed;
-    }
-
-    const QImage objects = renderObjects(target, false);
+    if (updateBase(background, scene, document))
+        std::memcpy(result->bits(), m_base.constBits(), size_t(result->sizeInBytes()));
 
     QPainter painter(result);
-    if (!frames.isNull())
-        painter.drawImage(0, 0, frames);
-    if (!objects.isNull())
-        painter.drawImage(0, 0, objects);
+    drawOverlayObjects(painter, document, false);
     renderCorners(painter, target);
     painter.end();
 
-    frames = QImage();
     const QImage image = *result;
     releaseHugeBuffers();
     return image;
 }
 
-QImage CollageRenderer::renderExport(const QRect &target)
+CollageRenderer::FrameStyle CollageRenderer::currentFrameStyle()
 {
-    CollageState &state = CollageState::instance();
-    CollageDocument working = state.document;
-    working.frameRects.clear();
-    const QList<FramePaint> scene = buildFrameScene(working, target);
+    const CanvasSettings &settings = CollageState::instance().settings;
+    return {settings.lineWidth,
+            settings.topOffset,
+            settings.frameBackgroundMode,
+            settings.frameBackgroundColor1,
+            settings.frameBackgroundColor2,
+            settings.dropShadow != 0};
+}
 
-    QImage result;
-    if (!prepareLayer(result, target.size()))
-        return QImage();
-    paintBackground(result);
+bool CollageRenderer::updateBase(const QImage &background, const QList<FramePaint> &scene,
+                                 const CollageDocument &working)
+{
+    const QSize size = background.size();
+    const int height = size.height();
+    const FrameStyle style = currentFrameStyle();
+    int first = 0;
+    int last = height;
+    const bool whole = m_base.size() != size || m_base.format() != background.format() ||
+                       m_baseBackgroundGeneration != m_backgroundGeneration ||
+                       !(m_baseStyle == style) || m_baseScene.size() != scene.size();
+    if (whole) {
+        m_base = QImage();
+        m_base = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        if (m_base.isNull() || background.format() != m_base.format())
+            return false;
+    } else {
+        // A frame's paint stays within its outline, the pen and the antialiased edge; its
+        // shadow reaches further.
+        const int slack = (style.dropShadow ? kShadowReach : 0) + style.lineWidth + 2;
+        first = height;
+        last = 0;
+        for (qsizetype i = 0; i < scene.size(); ++i) {
+            if (scene[i] == m_baseScene[i])
+                continue;
+            const QRectF changed =
+                scene[i].path.boundingRect().united(m_baseScene[i].path.boundingRect());
+            first = std::min(first, int(std::floor(changed.top())) - slack);
+            last = std::max(last, int(std::ceil(changed.bottom())) + slack);
+        }
+        first = std::max(first, 0);
+        last = std::min(last, height);
+    }
+
+    m_baseScene = scene;
+    m_baseStyle = style;
+    m_baseBackgroundGeneration = m_backgroundGeneration;
+    if (first >= last)
+        return true;
+    // Even, so that the shadow is blurred on the same half-resolution grid as before.
+    first &= ~1;
+    std::memcpy(m_base.scanLine(first), background.constScanLine(first),
+                size_t(m_base.bytesPerLine()) * size_t(last - first));
 
     std::array<QImage, kPhotoSlotCount> turned;
     for (const FramePaint &frame : scene) {
-        if (frame.slot >= 0)
-            turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
+        if (frame.slot < 0)
+            continue;
+        const PhotoFrame &photo = working.photos[size_t(frame.slot)];
+        TurnedPhoto &cached = m_turned[size_t(frame.slot)];
+        if (cached.key != frame.photoKey || cached.angle != frame.photoAngle ||
+            cached.image.isNull()) {
+            cached = {frame.photoKey, frame.photoAngle, turnedPhoto(photo)};
+        }
+        turned[size_t(frame.slot)] = cached.image;
     }
+    if (!drawFrameBands(m_base, first, last, scene, working, turned)) {
+        m_base = QImage();
+        return false;
+    }
+    return true;
+}
 
-    // Each worker takes every n-th band and keeps its layers for all of them; a band
-    // writes only its own rows of the result, through an image over those rows.
-    const int width = target.width();
-    const int height = target.height();
+bool CollageRenderer::drawFrameBands(QImage &image, int first, int last,
+                                     const QList<FramePaint> &scene, const CollageDocument &working,
+                                     const std::array<QImage, kPhotoSlotCount> &turned) const
+{
+    const int width = image.width();
+    const int height = image.height();
     const int workers = std::max(1, QThread::idealThreadCount());
-    const int bandRows = exportBandRows(target.size(), workers, m_exportBandRows);
-    const int bandCount = (height + bandRows - 1) / bandRows;
-    const bool shadow = state.settings.dropShadow != 0;
+    const int bandRows = exportBandRows(QSize(width, last - first), workers, m_bandRows);
+    const int bandCount = (last - first + bandRows - 1) / bandRows;
+    const bool shadow = CollageState::instance().settings.dropShadow != 0;
     const int reach = shadow ? kShadowReach : 0;
     std::vector<int> workerIds(size_t(std::min(workers, bandCount)));
     std::iota(workerIds.begin(), workerIds.end(), 0);
     std::atomic_bool failed = false;
+    // Each worker takes every n-th band and keeps its layers for all of them; a band
+    // writes only its own rows of image, through an image over those rows.
     auto renderBands = [&](int worker) {
+        // A path caches what it derives for drawing inside itself, so threads must not
+        // draw the same one: each worker draws its own copies.
+        QList<FramePaint> own = scene;
+        for (FramePaint &frame : own) {
+            QPainterPath copy;
+            copy.addPath(frame.path);
+            frame.path = copy;
+        }
         QImage layer;
         QImage shadowed;
         for (int band = worker; band < bandCount; band += int(workerIds.size())) {
-            const int top = band * bandRows;
-            const int rows = std::min(bandRows, height - top);
+            const int top = first + band * bandRows;
+            const int rows = std::min(bandRows, last - top);
             const int layerTop = top - reach;
             if (!prepareLayer(layer, QSize(width, rows + 2 * reach))) {
                 failed = true;
@@ -170,7 +219,7 @@ QImage CollageRenderer::renderExport(const QRect &target)
                 QPainter painter(&layer);
                 painter.setRenderHint(QPainter::Antialiasing);
                 painter.translate(0, -layerTop);
-                drawFrameScene(painter, scene, working, turned);
+                drawFrameScene(painter, own, working, turned);
             }
             // The whole image has nothing beyond its border, so neither may the shadow's
             // source here, even where a turned frame reaches past it.
@@ -187,21 +236,39 @@ QImage CollageRenderer::renderExport(const QRect &target)
                 }
                 frames = &shadowed;
             }
-            QImage bandImage(result.bits() + qsizetype(top) * result.bytesPerLine(), width, rows,
-                             result.bytesPerLine(), result.format());
+            QImage bandImage(image.bits() + qsizetype(top) * image.bytesPerLine(), width, rows,
+                             image.bytesPerLine(), image.format());
             QPainter painter(&bandImage);
             painter.drawImage(0, -reach, *frames);
         }
     };
     QtConcurrent::blockingMap(workerIds, renderBands);
-    if (failed)
+    return !failed;
+}
+
+QImage CollageRenderer::renderExport(const QRect &target)
+{
+    CollageDocument working = CollageState::instance().document;
+    working.frameRects.clear();
+    const QList<FramePaint> scene = buildFrameScene(working, target);
+
+    QImage result;
+    if (!prepareLayer(result, target.size()))
+        return QImage();
+    paintBackground(result);
+
+    std::array<QImage, kPhotoSlotCount> turned;
+    for (const FramePaint &frame : scene) {
+        if (frame.slot >= 0)
+            turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
+    }
+    if (!drawFrameBands(result, 0, target.height(), scene, working, turned))
         return QImage();
 
     // Objects and ornaments are few and small: drawn once over the whole image, straight
     // onto it, instead of once per band.
     QPainter painter(&result);
-    if (!working.objects.isEmpty())
-        drawOverlayObjects(painter, working, true);
+    drawOverlayObjects(painter, working, true);
     renderCorners(painter, target);
     painter.end();
     return result;
@@ -231,6 +298,7 @@ QImage CollageRenderer::renderBackground(const QRect &target, bool forExport)
         if (prepareLayer(m_background, target.size()))
             paintBackground(m_background);
         m_backgroundDirty = false;
+        ++m_backgroundGeneration;
     }
     return m_background;
 }
@@ -309,6 +377,15 @@ QList<CollageRenderer::FramePaint> CollageRenderer::buildFrameScene(CollageDocum
         const qint64 maxPixels = maxDisplayPixels(CollageState::instance().canvasSize);
         QtConcurrent::blockingMap(
             photos, [maxPixels](PhotoFrame *photo) { rescaleDisplayImage(*photo, maxPixels); });
+    }
+
+    for (FramePaint &frame : scene) {
+        if (frame.slot < 0)
+            continue;
+        const PhotoFrame &photo = working.photos[size_t(frame.slot)];
+        frame.photoKey = photo.displayImage.cacheKey();
+        frame.photoPosition = photo.position;
+        frame.photoAngle = int(std::trunc(photo.angle));
     }
 
     m_rescaled = rescale;
@@ -534,6 +611,7 @@ void CollageRenderer::releaseHugeBuffers()
 {
     for (QImage &buffer : m_results)
         releaseIfHuge(buffer);
-    releaseIfHuge(m_framesLayer);
+    releaseIfHuge(m_base);
+    releaseIfHuge(m_background);
     releaseIfHuge(m_shadowLayer);
 }

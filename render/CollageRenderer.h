@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QList>
 #include <QPainterPath>
+#include <QPointF>
 #include <QRect>
 #include <QString>
 #include <algorithm>
@@ -20,11 +21,17 @@ struct PhotoFrame;
 // clearGeometry() derives the pixel geometry of the current layout into the document;
 // every render writes it back into the layout in percent.
 //
-// The canvas keeps one renderer: it caches the background layer and reuses its large
-// buffers between renders. Export renders from a copy of the document whose frames are
-// rebuilt from the layout, and neither reads nor fills the background cache; it draws in
-// horizontal bands on the thread pool, each with layers only as tall as the band and the
-// shadow's reach, so no layer of the canvas's size exists beside the result.
+// Frames, photos and their shadow are drawn in horizontal bands on the thread pool, each
+// with layers only as tall as the band and the shadow's reach, so no layer of the
+// canvas's size exists beside the result.
+//
+// The canvas keeps one renderer. It caches the background layer and, over it, the frames
+// with their photos and shadow (the base); a render compares the frames with those the
+// base was drawn from and draws again only the bands whose frames changed, within the
+// shadow's reach: all of them when the background, the canvas size or the frame style
+// changed, none when only objects or ornaments did. Objects and ornaments are drawn
+// afresh over a copy of the base every time. Export renders from a copy of the document
+// whose frames are rebuilt from the layout, and neither reads nor fills these caches.
 class CollageRenderer
 {
 public:
@@ -45,9 +52,9 @@ public:
     void markBackgroundDirty() { m_backgroundDirty = true; }
     // Whether the last render built the frame geometry and so rescaled the photos.
     bool lastRenderRescaled() const { return m_rescaled; }
-    // Rows per export band, rounded up to an even number; 0, the default, chooses them by
-    // the canvas size and the number of cores.
-    void setExportBandRows(int rows) { m_exportBandRows = std::max(0, rows); }
+    // Rows per band, rounded up to an even number; 0, the default, chooses them by the
+    // canvas size and the number of cores.
+    void setBandRows(int rows) { m_bandRows = std::max(0, rows); }
     // The picture drawn into the corners; kCornerOrnamentPath unless changed.
     void setCornerOrnamentPath(const QString &path);
 
@@ -86,8 +93,8 @@ public:
     // the display image it has.
     static void rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels);
 
-    // Rows of a band of the export image get a shadow layer this much taller at each end:
-    // far enough that the blur's tail beyond it stays well below one level.
+    // A band gets a shadow layer this much taller at each end: far enough that the blur's
+    // tail beyond it stays well below one level.
     static constexpr int kShadowReach = 60;
 
 private:
@@ -98,6 +105,34 @@ private:
         QPainterPath path;
         QBrush cellBackground;
         int slot = -1;
+        // What the photo is drawn from, so that a changed photo marks its frame changed.
+        qint64 photoKey = 0;
+        QPointF photoPosition;
+        int photoAngle = 0;
+
+        bool operator==(const FramePaint &other) const = default;
+    };
+
+    // The settings every frame is drawn with; a change draws the whole base again.
+    struct FrameStyle
+    {
+        int lineWidth = 0;
+        int topOffset = 0;
+        int frameBackgroundMode = 0;
+        QColor frameBackgroundColor1;
+        QColor frameBackgroundColor2;
+        bool dropShadow = false;
+
+        bool operator==(const FrameStyle &other) const = default;
+    };
+    static FrameStyle currentFrameStyle();
+
+    // A photo turned by its angle, kept while the display image and the angle stay.
+    struct TurnedPhoto
+    {
+        qint64 key = 0;
+        int angle = 0;
+        QImage image;
     };
 
     // Builds working's geometry when it has none (rescaling its photos), writes the live
@@ -108,13 +143,30 @@ private:
     void drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
                         const CollageDocument &working,
                         const std::array<QImage, kPhotoSlotCount> &turned) const;
+    // Draws the frames of scene into rows [first, last) of image, over what those rows
+    // hold, band by band on the thread pool. False when a band's layers cannot be
+    // allocated.
+    bool drawFrameBands(QImage &image, int first, int last, const QList<FramePaint> &scene,
+                        const CollageDocument &working,
+                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+    // Brings the base up to date with scene over background; false when it cannot be
+    // allocated or drawn.
+    bool updateBase(const QImage &background, const QList<FramePaint> &scene,
+                    const CollageDocument &working);
     QImage renderExport(const QRect &target);
     void paintBackground(QImage &layer) const;
     QImage *resultBuffer(const QSize &size);
     void releaseHugeBuffers();
 
     QImage m_background;
-    int m_exportBandRows = 0;
+    int m_backgroundGeneration = 0;
+    int m_bandRows = 0;
+    // The base and what it was drawn from; a null base is drawn whole.
+    QImage m_base;
+    QList<FramePaint> m_baseScene;
+    FrameStyle m_baseStyle;
+    int m_baseBackgroundGeneration = -1;
+    std::array<TurnedPhoto, kPhotoSlotCount> m_turned;
     bool m_backgroundDirty = true;
     bool m_rescaled = false;
     QString m_cornerPath = QString::fromUtf8(kCornerOrnamentPath);
@@ -124,6 +176,5 @@ private:
     // the caller still holds the previous result.
     std::array<QImage, 2> m_results;
     int m_nextResult = 0;
-    QImage m_framesLayer;
     QImage m_shadowLayer;
 };

@@ -83,9 +83,9 @@ private Q_SLOTS:
         // clang-format on
     }
 
-    // Export draws in bands with layers only as tall as the band and the shadow's reach;
-    // the canvas composes whole-size layers. Seams, a band a row off, a shadow cut at a
-    // band edge or an object drawn in one band only would all show as a difference.
+    // Drawn in bands, with layers only as tall as the band and the shadow's reach, the
+    // collage must look as when drawn with whole-size layers. Seams, a band a row off, a shadow cut
+    // at a band edge or an object drawn in one band only would all show as a difference.
     void bandsMatchOneWholeRender()
     {
         QFETCH(int, count);
@@ -152,8 +152,10 @@ private Q_SLOTS:
             state().document.selectedObjectId = -1;
         }
 
+        // One band as tall as the canvas: layers of the whole image's size.
+        renderer.setBandRows(1 << 20);
         const QImage whole = renderer.renderCollage(target, false).copy();
-        renderer.setExportBandRows(bandRows);
+        renderer.setBandRows(bandRows);
         const QImage banded = renderer.renderCollage(target, true);
         QCOMPARE(banded.size(), canvas);
         QVERIFY2(TestSupport::fuzzyEqual(whole, banded, 2),
