@@ -62,6 +62,28 @@ void drawTurnedPhoto(QPainter &painter, const QImage &turned, const QPointF &pos
     painter.restore();
 }
 
+// The photo's source drawn as its display image at displaySize, turned by its angle,
+// would be: the same transformation, applied while drawing, with smooth sampling.
+void drawEnlargedPhoto(QPainter &painter, const PhotoFrame &photo, const QPointF &position,
+                       const QPainterPath &path)
+{
+    const QImage &source = photo.sourceImage;
+    QTransform transform =
+        QTransform::fromScale(qreal(photo.displaySize.width()) / source.width(),
+                              qreal(photo.displaySize.height()) / source.height()) *
+        QTransform().rotate(std::trunc(photo.angle));
+    const QRectF turned = transform.mapRect(QRectF(source.rect()));
+    transform *=
+        QTransform::fromTranslate(position.x() - turned.left(), position.y() - turned.top());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setClipPath(path);
+    painter.setTransform(transform, true);
+    painter.drawImage(0, 0, source);
+    painter.restore();
+}
+
 // An even number of rows per band, so each band's shadow is blurred on the same
 // half-resolution grid as the whole image's would be.
 int exportBandRows(const QSize &size, int workers, int requested)
@@ -121,10 +143,8 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
                                  const CollageDocument &working)
 {
     const QSize size = background.size();
-    const int height = size.height();
     const FrameStyle style = currentFrameStyle();
-    int first = 0;
-    int last = height;
+    QRect area(QPoint(0, 0), size);
     const bool whole = m_base.size() != size || m_base.format() != background.format() ||
                        m_baseBackgroundGeneration != m_backgroundGeneration ||
                        !(m_baseStyle == style) || m_baseScene.size() != scene.size();
@@ -137,29 +157,34 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
         // A frame's paint stays within its outline, the pen and the antialiased edge; its
         // shadow reaches further.
         const int slack = (style.dropShadow ? kShadowReach : 0) + style.lineWidth + 2;
-        first = height;
-        last = 0;
+        QRectF changed;
         for (qsizetype i = 0; i < scene.size(); ++i) {
-            if (scene[i] == m_baseScene[i])
-                continue;
-            const QRectF changed =
-                scene[i].path.boundingRect().united(m_baseScene[i].path.boundingRect());
-            first = std::min(first, int(std::floor(changed.top())) - slack);
-            last = std::max(last, int(std::ceil(changed.bottom())) + slack);
+            if (!(scene[i] == m_baseScene[i])) {
+                changed |= scene[i].path.boundingRect();
+                changed |= m_baseScene[i].path.boundingRect();
+            }
         }
-        first = std::max(first, 0);
-        last = std::min(last, height);
+        area =
+            changed.isNull()
+                ? QRect()
+                : changed.toAlignedRect().adjusted(-slack, -slack, slack, slack).intersected(area);
     }
 
     m_baseScene = scene;
     m_baseStyle = style;
     m_baseBackgroundGeneration = m_backgroundGeneration;
-    if (first >= last)
+    if (area.isEmpty())
         return true;
-    // Even, so that the shadow is blurred on the same half-resolution grid as before.
-    first &= ~1;
-    std::memcpy(m_base.scanLine(first), background.constScanLine(first),
-                size_t(m_base.bytesPerLine()) * size_t(last - first));
+    // An even corner, so that the shadow is blurred on the same half-resolution grid as
+    // before.
+    area.setLeft(area.left() & ~1);
+    area.setTop(area.top() & ~1);
+    const size_t rowBytes = size_t(area.width()) * sizeof(QRgb);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        std::memcpy(reinterpret_cast<QRgb *>(m_base.scanLine(y)) + area.left(),
+                    reinterpret_cast<const QRgb *>(background.constScanLine(y)) + area.left(),
+                    rowBytes);
+    }
 
     std::array<QImage, kPhotoSlotCount> turned;
     for (const FramePaint &frame : scene) {
@@ -173,24 +198,26 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
         }
         turned[size_t(frame.slot)] = cached.image;
     }
-    if (!drawFrameBands(m_base, first, last, scene, working, turned)) {
+    if (!drawFrameBands(m_base, area, scene, working, turned)) {
         m_base = QImage();
         return false;
     }
     return true;
 }
 
-bool CollageRenderer::drawFrameBands(QImage &image, int first, int last,
+bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
                                      const QList<FramePaint> &scene, const CollageDocument &working,
                                      const std::array<QImage, kPhotoSlotCount> &turned) const
 {
     const int width = image.width();
     const int height = image.height();
     const int workers = std::max(1, QThread::idealThreadCount());
-    const int bandRows = exportBandRows(QSize(width, last - first), workers, m_bandRows);
-    const int bandCount = (last - first + bandRows - 1) / bandRows;
+    const int bandRows = exportBandRows(area.size(), workers, m_bandRows);
+    const int bandCount = (area.height() + bandRows - 1) / bandRows;
     const bool shadow = CollageState::instance().settings.dropShadow != 0;
     const int reach = shadow ? kShadowReach : 0;
+    const int layerLeft = area.left() - reach;
+    const int layerWidth = area.width() + 2 * reach;
     std::vector<int> workerIds(size_t(std::min(workers, bandCount)));
     std::iota(workerIds.begin(), workerIds.end(), 0);
     std::atomic_bool failed = false;
@@ -208,25 +235,32 @@ bool CollageRenderer::drawFrameBands(QImage &image, int first, int last,
         QImage layer;
         QImage shadowed;
         for (int band = worker; band < bandCount; band += int(workerIds.size())) {
-            const int top = first + band * bandRows;
-            const int rows = std::min(bandRows, last - top);
+            const int top = area.top() + band * bandRows;
+            const int rows = std::min(bandRows, area.bottom() + 1 - top);
             const int layerTop = top - reach;
-            if (!prepareLayer(layer, QSize(width, rows + 2 * reach))) {
+            if (!prepareLayer(layer, QSize(layerWidth, rows + 2 * reach))) {
                 failed = true;
                 return;
             }
             {
                 QPainter painter(&layer);
                 painter.setRenderHint(QPainter::Antialiasing);
-                painter.translate(0, -layerTop);
+                painter.translate(-layerLeft, -layerTop);
                 drawFrameScene(painter, own, working, turned);
             }
             // The whole image has nothing beyond its border, so neither may the shadow's
             // source here, even where a turned frame reaches past it.
+            const int inLeft = std::clamp(-layerLeft, 0, layerWidth);
+            const int inRight = std::clamp(width - layerLeft, inLeft, layerWidth);
             for (int y = 0; y < layer.height(); ++y) {
+                auto *line = reinterpret_cast<QRgb *>(layer.scanLine(y));
                 const int canvasRow = layerTop + y;
-                if (canvasRow < 0 || canvasRow >= height)
-                    std::memset(layer.scanLine(y), 0, size_t(layer.bytesPerLine()));
+                if (canvasRow < 0 || canvasRow >= height) {
+                    std::memset(line, 0, size_t(layer.bytesPerLine()));
+                    continue;
+                }
+                std::fill(line, line + inLeft, 0u);
+                std::fill(line + inRight, line + layerWidth, 0u);
             }
             const QImage *frames = &layer;
             if (shadow) {
@@ -239,7 +273,8 @@ bool CollageRenderer::drawFrameBands(QImage &image, int first, int last,
             QImage bandImage(image.bits() + qsizetype(top) * image.bytesPerLine(), width, rows,
                              image.bytesPerLine(), image.format());
             QPainter painter(&bandImage);
-            painter.drawImage(0, -reach, *frames);
+            painter.drawImage(QPoint(area.left(), 0), *frames,
+                              QRect(reach, reach, area.width(), rows));
         }
     };
     QtConcurrent::blockingMap(workerIds, renderBands);
@@ -250,7 +285,7 @@ QImage CollageRenderer::renderExport(const QRect &target)
 {
     CollageDocument working = CollageState::instance().document;
     working.frameRects.clear();
-    const QList<FramePaint> scene = buildFrameScene(working, target);
+    const QList<FramePaint> scene = buildFrameScene(working, target, true);
 
     QImage result;
     if (!prepareLayer(result, target.size()))
@@ -259,10 +294,10 @@ QImage CollageRenderer::renderExport(const QRect &target)
 
     std::array<QImage, kPhotoSlotCount> turned;
     for (const FramePaint &frame : scene) {
-        if (frame.slot >= 0)
+        if (frame.slot >= 0 && !frame.fromSource)
             turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
     }
-    if (!drawFrameBands(result, 0, target.height(), scene, working, turned))
+    if (!drawFrameBands(result, result.rect(), scene, working, turned))
         return QImage();
 
     // Objects and ornaments are few and small: drawn once over the whole image, straight
@@ -324,8 +359,8 @@ void CollageRenderer::renderFrames(QPainter &painter, const QRect &target, bool 
     drawFrameScene(painter, scene, *working, turned);
 }
 
-QList<CollageRenderer::FramePaint> CollageRenderer::buildFrameScene(CollageDocument &working,
-                                                                    const QRect &target)
+QList<CollageRenderer::FramePaint>
+CollageRenderer::buildFrameScene(CollageDocument &working, const QRect &target, bool fromSource)
 {
     const CanvasSettings &settings = CollageState::instance().settings;
     const LayoutTemplate *layout = CollageState::instance().currentLayout();
@@ -370,9 +405,20 @@ QList<CollageRenderer::FramePaint> CollageRenderer::buildFrameScene(CollageDocum
 
     if (rescale) {
         std::vector<PhotoFrame *> photos;
-        for (const FramePaint &frame : scene) {
-            if (frame.slot >= 0)
-                photos.push_back(&working.photos[size_t(frame.slot)]);
+        for (FramePaint &frame : scene) {
+            if (frame.slot < 0)
+                continue;
+            PhotoFrame &photo = working.photos[size_t(frame.slot)];
+            const QSize size = rescaledSize(photo);
+            // An enlarged copy of a photo can be far larger than the photo; on a poster,
+            // gigabytes.
+            if (fromSource && size.width() > photo.sourceImage.width()) {
+                frame.fromSource = true;
+                photo.displayImage = QImage();
+                photo.displaySize = size;
+                continue;
+            }
+            photos.push_back(&photo);
         }
         const qint64 maxPixels = maxDisplayPixels(CollageState::instance().canvasSize);
         QtConcurrent::blockingMap(
@@ -408,10 +454,11 @@ void CollageRenderer::drawFrameScene(QPainter &painter, const QList<FramePaint> 
             continue;
         const PhotoFrame &photo = working.photos[size_t(frame.slot)];
         const QImage &image = turned[size_t(frame.slot)];
-        if (!image.isNull())
-            drawTurnedPhoto(painter, image,
-                            QPointF(photo.position.x(), photo.position.y() + topOffset),
-                            frame.path);
+        const QPointF position(photo.position.x(), photo.position.y() + topOffset);
+        if (frame.fromSource)
+            drawEnlargedPhoto(painter, photo, position, frame.path);
+        else if (!image.isNull())
+            drawTurnedPhoto(painter, image, position, frame.path);
         painter.setBrush(Qt::NoBrush);
         if (lineWidth > 0) {
             QPen pen = painter.pen();
@@ -525,26 +572,35 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
     painter.drawPath(path);
 }
 
-void CollageRenderer::rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels)
+QSize CollageRenderer::rescaledSize(const PhotoFrame &photo)
 {
     const QImage &source = photo.sourceImage;
     if (source.isNull())
-        return;
+        return {};
     const int width = wholeLength(qreal(source.width()) * qreal(photo.scale));
-    const int height = width <= 0 ? 0
-                       : photo.displaySize.width() == width && photo.displaySize.height() > 0
+    if (width <= 0)
+        return {};
+    const int height = photo.displaySize.width() == width && photo.displaySize.height() > 0
                            ? photo.displaySize.height()
                            : wholeLength(qreal(source.height()) * width / source.width());
-    if (width <= 0 || height <= 0) {
+    return height > 0 ? QSize(width, height) : QSize();
+}
+
+void CollageRenderer::rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels)
+{
+    if (photo.sourceImage.isNull())
+        return;
+    const QSize size = rescaledSize(photo);
+    if (size.isEmpty()) {
         photo.displayImage = QImage();
         photo.displaySize = photo.displayImage.size();
         return;
     }
     // A size the photo may not take keeps the display image it has, so the photo stays
     // visible and within reach.
-    if (qint64(width) * height > maxPixels)
+    if (qint64(size.width()) * size.height() > maxPixels)
         return;
-    const QImage scaled = filteredScale(source, QSize(width, height));
+    const QImage scaled = filteredScale(photo.sourceImage, size);
     if (scaled.isNull())
         return;
     photo.displayImage = scaled;

@@ -27,8 +27,8 @@ struct PhotoFrame;
 //
 // The canvas keeps one renderer. It caches the background layer and, over it, the frames
 // with their photos and shadow (the base); a render compares the frames with those the
-// base was drawn from and draws again only the bands whose frames changed, within the
-// shadow's reach: all of them when the background, the canvas size or the frame style
+// base was drawn from and draws again only the area of the frames that changed, within
+// the shadow's reach: all of them when the background, the canvas size or the frame style
 // changed, none when only objects or ornaments did. Objects and ornaments are drawn
 // afresh over a copy of the base every time. Export renders from a copy of the document
 // whose frames are rebuilt from the layout, and neither reads nor fills these caches.
@@ -92,6 +92,8 @@ public:
     // and the frame expect it. An unusable scale empties it; a size above maxPixels keeps
     // the display image it has.
     static void rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels);
+    // The size rescaleDisplayImage scales to; empty for an empty slot or unusable scale.
+    static QSize rescaledSize(const PhotoFrame &photo);
 
     // A band gets a shadow layer this much taller at each end: far enough that the blur's
     // tail beyond it stays well below one level.
@@ -109,6 +111,8 @@ private:
         qint64 photoKey = 0;
         QPointF photoPosition;
         int photoAngle = 0;
+        // Drawn enlarged straight from the source, without a display image.
+        bool fromSource = false;
 
         bool operator==(const FramePaint &other) const = default;
     };
@@ -135,18 +139,20 @@ private:
         QImage image;
     };
 
-    // Builds working's geometry when it has none (rescaling its photos), writes the live
-    // frames back into the layout and lists the frames in drawing order.
-    QList<FramePaint> buildFrameScene(CollageDocument &working, const QRect &target);
+    // Builds working's geometry when it has none (rescaling its photos; with fromSource,
+    // photos that would be enlarged are left to be drawn from their source), writes the
+    // live frames back into the layout and lists the frames in drawing order.
+    QList<FramePaint> buildFrameScene(CollageDocument &working, const QRect &target,
+                                      bool fromSource = false);
     // Draws the listed frames and working's photos; turned holds each slot's photo at its
     // rotation.
     void drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
                         const CollageDocument &working,
                         const std::array<QImage, kPhotoSlotCount> &turned) const;
-    // Draws the frames of scene into rows [first, last) of image, over what those rows
-    // hold, band by band on the thread pool. False when a band's layers cannot be
+    // Draws the frames of scene into area of image (an even left and top), over what it
+    // holds, band by band on the thread pool. False when a band's layers cannot be
     // allocated.
-    bool drawFrameBands(QImage &image, int first, int last, const QList<FramePaint> &scene,
+    bool drawFrameBands(QImage &image, const QRect &area, const QList<FramePaint> &scene,
                         const CollageDocument &working,
                         const std::array<QImage, kPhotoSlotCount> &turned) const;
     // Brings the base up to date with scene over background; false when it cannot be

@@ -216,6 +216,48 @@ private Q_SLOTS:
         }
     }
 
+    void enlargedPhotosMatchTheCanvas_data()
+    {
+        QTest::addColumn<QSize>("photo");
+        QTest::addColumn<float>("angle");
+        QTest::addColumn<QPointF>("pan");
+        QTest::newRow("twice the size") << QSize(200, 150) << 0.0f << QPointF();
+        QTest::newRow("turned and panned") << QSize(160, 160) << 17.0f << QPointF(-30, 12);
+        QTest::newRow("just over") << QSize(390, 300) << 0.0f << QPointF(5, -4);
+    }
+
+    // Export draws an enlarged photo straight from its source instead of from an enlarged
+    // copy; it must land where the canvas's copy does, at the same size and angle.
+    void enlargedPhotosMatchTheCanvas()
+    {
+        QFETCH(QSize, photo);
+        QFETCH(float, angle);
+        QFETCH(QPointF, pan);
+        const QRect target = useSingleFrame(QSize(400, 300), 30);
+        CollageRenderer renderer;
+        renderer.buildGeometry(target);
+        QImage picture(photo, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        QLinearGradient gradient(0, 0, photo.width(), photo.height() / 2.0);
+        gradient.setColorAt(0, Qt::yellow);
+        gradient.setColorAt(1, Qt::darkBlue);
+        painter.fillRect(picture.rect(), gradient);
+        painter.fillRect(
+            QRect(photo.width() / 4, photo.height() / 4, photo.width() / 4, photo.height() / 4),
+            Qt::red);
+        painter.end();
+        QVERIFY(placePhoto(0, QString(), picture));
+        PhotoFrame &slot = state().document.photos[0];
+        slot.angle = angle;
+        slot.position += pan;
+
+        const QImage canvas = renderer.renderCollage(target, false).copy();
+        const QImage exported = renderer.renderCollage(target, true);
+        QVERIFY2(TestSupport::fuzzyEqual(canvas, exported, 24, 0.003),
+                 qPrintable(QStringLiteral("largest difference %1")
+                                .arg(TestSupport::maxChannelDifference(canvas, exported))));
+    }
+
     void pngKeepsAlphaOnlyWhenNeeded_data()
     {
         QTest::addColumn<QString>("background");

@@ -427,6 +427,10 @@ int CollageRenderCommand::run(const QStringList &arguments)
         state.document.objects.last().rotation = object.rotation;
     }
 
+    // Export draws every photo again from its source; on a poster the placed copies would
+    // only double the memory.
+    for (PhotoFrame &photo : state.document.photos)
+        photo.displayImage = QImage();
     const qint64 readTime = phase.restart();
 
     QImage image = renderer.renderCollage(target, true);
