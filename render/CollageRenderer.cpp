@@ -403,7 +403,9 @@ CollageRenderer::buildFrameScene(CollageDocument &working, const QRect &target, 
     for (qsizetype i = 0; i < working.triangleFrames.size(); ++i)
         addFrame(i, roundedTrianglePath(working.triangleFrames[i], settings.roundCorners));
 
-    if (rescale) {
+    // Export rebuilds every photo from its source, also in frames it did not rebuild, so
+    // the file never shows a copy scaled fast during a gesture.
+    if (rescale || fromSource) {
         std::vector<PhotoFrame *> photos;
         for (FramePaint &frame : scene) {
             if (frame.slot < 0)

@@ -139,9 +139,10 @@ private:
         QImage image;
     };
 
-    // Builds working's geometry when it has none (rescaling its photos; with fromSource,
-    // photos that would be enlarged are left to be drawn from their source), writes the
-    // live frames back into the layout and lists the frames in drawing order.
+    // Builds working's geometry when it has none (rescaling its photos), writes the live
+    // frames back into the layout and lists the frames in drawing order. With fromSource
+    // (export) every photo is rescaled, and those that would be enlarged are left to be
+    // drawn from their source.
     QList<FramePaint> buildFrameScene(CollageDocument &working, const QRect &target,
                                       bool fromSource = false);
     // Draws the listed frames and working's photos; turned holds each slot's photo at its
