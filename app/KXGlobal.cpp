@@ -1,5 +1,7 @@
 #include "KXGlobal.h"
 
+#include "ImageFileWriter.h"
+
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #include <shlobj.h>
@@ -56,4 +58,14 @@ QString KXGlobal::picturesPath() const
 #else
     return standardFolder(QStandardPaths::PicturesLocation);
 #endif
+}
+
+bool KXGlobal::writeGif(const QImage &image, const QString &filePath, QString *errorString) const
+{
+    ImageFileWriter writer(filePath);
+    writer.setFormat("gif");
+    const bool written = writer.write(image);
+    if (!written && errorString)
+        *errorString = writer.errorString();
+    return written;
 }

@@ -4,9 +4,10 @@
 
 #include <QImageReader>
 #include <QRectF>
+#include <QtConcurrent/QtConcurrentMap>
 #include <cmath>
 #include <limits>
-#include <optional>
+#include <numeric>
 
 namespace {
 
@@ -17,55 +18,146 @@ constexpr qint64 kDisplayCanvasMultiple = 4;
 constexpr qint64 kMinDisplayPixels = qint64(16) * 1024 * 1024;
 constexpr qint64 kMaxDisplayPixels = qint64(256) * 1024 * 1024;
 
+// value truncated towards zero, except that a value within rounding noise of a whole
+// number is that number: a frame 5.02 percent units wide ends at 511.99999999999994, and
+// truncating that leaves the frame's last column without photo.
+qreal truncated(qreal value)
+{
+    constexpr qreal kNoise = 1e-6;
+    const qreal nearest = std::round(value);
+    return std::abs(value - nearest) < kNoise ? nearest : std::trunc(value);
+}
+
 // A frame side truncated to whole pixels, or 0 when it is no usable length.
 int wholePixels(qreal length)
 {
+    length = truncated(length);
     if (!(length >= 1.0) || length >= qreal(std::numeric_limits<int>::max()))
         return 0;
     return int(length);
 }
 
-// The rectangle a photo is fitted to in the slot's frame, when the slot has a frame.
-std::optional<QRectF> frameRectangle(const CollageDocument &document, int slot)
+// The size the JPEG decoder delivers when it scales by 1/2, 1/4 or 1/8 while decoding, the
+// smallest that still covers atLeast; invalid when the full size is needed. The fractions
+// are exact multiples, so the reader has nothing left to resample.
+QSize reducedDecodeSize(QImageReader &reader, const QSize &atLeast)
 {
+    if (!atLeast.isValid() || reader.format() != "jpeg")
+        return {};
+    const QSize stored = reader.size();
+    if (stored.isEmpty())
+        return {};
+    QSize needed = atLeast;
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        needed.transpose();
+    QSize best;
+    for (int denominator = 2; denominator <= 8; denominator *= 2) {
+        const QSize reduced(stored.width() / denominator, stored.height() / denominator);
+        if (reduced.width() < needed.width() || reduced.height() < needed.height())
+            break;
+        best = reduced;
+    }
+    return best;
+}
+
+// Reads under whatever allocation limit is in force.
+QImage readWithinLimit(const QString &path, const QSize &atLeast)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QSize size = reader.size();
+    const QSize reduced = reducedDecodeSize(reader, atLeast);
+    if (reduced.isValid()) {
+        reader.setScaledSize(reduced);
+        size = reduced;
+    }
+    const QImage::Format format = reader.imageFormat();
+    if (size.isEmpty() || format == QImage::Format_Invalid) {
+        // These readers build the image themselves and write every pixel of it.
+        return reader.read();
+    }
+    // Readers fill an image of the announced size and format when given one. Some leave
+    // the rows a truncated file lacks untouched, so they must hold black rather than
+    // whatever the memory held before. The limit is checked here, since a reader given an
+    // image does not allocate and so does not check it.
+    const qint64 bytes =
+        qint64(size.width()) * size.height() * QImage::toPixelFormat(format).bitsPerPixel() / 8;
+    if (bytes > qint64(kPhotoAllocationLimitMB) * 1024 * 1024)
+        return {};
+    QImage image(size, format);
+    if (image.isNull())
+        return {};
+    image.fill(0);
+    if (!reader.read(&image))
+        return {};
+    return image;
+}
+
+} // namespace
+
+QRectF placementRect(int slot)
+{
+    const CollageDocument &document = CollageState::instance().document;
     if (slot < 0)
-        return std::nullopt;
+        return {};
     if (slot < document.frameRects.size())
         return document.frameRects[slot];
     if (slot < document.triangleFrames.size())
         return document.triangleFrames[slot].path.boundingRect();
-    return std::nullopt;
+    return {};
 }
 
-} // namespace
+QImage filteredScale(const QImage &image, const QSize &size)
+{
+    if (size.isEmpty() || image.isNull())
+        return {};
+    QImage reduced = image;
+    while (reduced.width() >= 2 * size.width() && reduced.height() >= 2 * size.height()) {
+        reduced = reduced.scaled(reduced.width() / 2, reduced.height() / 2, Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    }
+    if (reduced.size() == size)
+        return reduced;
+    return reduced.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QSize fittedPhotoSize(const QSize &photoSize, const QRectF &frame)
+{
+    if (photoSize.isEmpty())
+        return {};
+    const bool byWidth = frame.width() > frame.height();
+    const int length = wholePixels(byWidth ? frame.width() : frame.height());
+    if (length <= 0)
+        return {};
+    const qreal ratio = byWidth ? qreal(photoSize.height()) / photoSize.width()
+                                : qreal(photoSize.width()) / photoSize.height();
+    const qreal across = std::round(length * ratio);
+    if (!(across >= 1.0) || across >= qreal(std::numeric_limits<int>::max()))
+        return {};
+    return byWidth ? QSize(length, int(across)) : QSize(int(across), length);
+}
 
 bool placePhoto(int slot, const QString &filePath, const QImage &image)
 {
     if (image.isNull() || slot < 0 || slot >= kPhotoSlotCount)
         return false;
     CollageState &state = CollageState::instance();
-    const std::optional<QRectF> frame = frameRectangle(state.document, slot);
-    if (!frame)
+    const QRectF r = placementRect(slot);
+    if (r.isNull())
         return false;
-    const QRectF &r = *frame;
 
-    const qint64 maxPixels = maxDisplayPixels(state.canvasSize);
-    QImage display;
-    qreal dx = 0.0;
-    qreal dy = 0.0;
-    if (r.width() > r.height()) {
-        const int width = wholePixels(r.width());
-        if (width > 0 && scaledPhotoSize(image.size(), qreal(width) / image.width(), maxPixels))
-            display = image.scaledToWidth(width, Qt::FastTransformation);
-        dy = std::trunc((display.height() - r.height()) * 0.5);
-    } else {
-        const int height = wholePixels(r.height());
-        if (height > 0 && scaledPhotoSize(image.size(), qreal(height) / image.height(), maxPixels))
-            display = image.scaledToHeight(height, Qt::FastTransformation);
-        dx = std::trunc((display.width() - r.width()) * 0.5);
-    }
+    // Filtered, as a photo reduced to a fraction of its size turns fine detail into moire
+    // otherwise; scaled to the computed size, since scaledToWidth can come out a pixel
+    // short and leave a gap at the frame's edge.
+    const QSize size = fittedPhotoSize(image.size(), r);
+    if (size.isEmpty() || qint64(size.width()) * size.height() > maxDisplayPixels(state.canvasSize))
+        return false;
+    const QImage display = filteredScale(image, size);
     if (display.isNull())
         return false;
+    const qreal dx = r.width() > r.height() ? 0.0 : truncated((display.width() - r.width()) * 0.5);
+    const qreal dy =
+        r.width() > r.height() ? truncated((display.height() - r.height()) * 0.5) : 0.0;
 
     PhotoFrame &photo = state.document.photos[size_t(slot)];
     photo.filePath = filePath;
@@ -74,7 +166,7 @@ bool placePhoto(int slot, const QString &filePath, const QImage &image)
     photo.displaySize = display.size();
     photo.scale = float(display.width()) / float(image.width());
     photo.position =
-        QPointF(std::trunc(r.x() - dx), std::trunc(r.y() - dy - state.settings.topOffset));
+        QPointF(truncated(r.x() - dx), truncated(r.y() - dy - state.settings.topOffset));
     photo.angle = 0.0f;
     return true;
 }
@@ -102,36 +194,28 @@ std::optional<QSize> scaledPhotoSize(const QSize &source, qreal factor, qint64 m
     return QSize(int(width), int(height));
 }
 
-QImage readPhotoFile(const QString &path)
+QImage readPhotoFile(const QString &path, const QSize &atLeast)
 {
-    // The limit is shared by every image reader in the process; raising it only for this
-    // read keeps other reads from depending on whether a photo was dropped before.
+    return readPhotoFiles({path}, {atLeast}).value(0);
+}
+
+QList<QImage> readPhotoFiles(const QStringList &paths, const QList<QSize> &atLeast)
+{
+    // The limit is shared by every image reader in the process; raising it only for these
+    // reads keeps other reads from depending on whether a photo was dropped before. It is
+    // set once around the parallel reads, which all read it.
     const int previousLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(kPhotoAllocationLimitMB);
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QImage image;
-    const QSize size = reader.size();
-    const QImage::Format format = reader.imageFormat();
-    if (size.isEmpty() || format == QImage::Format_Invalid) {
-        // These readers build the image themselves and write every pixel of it.
-        image = reader.read();
+    QList<qsizetype> indices(paths.size());
+    std::iota(indices.begin(), indices.end(), 0);
+    QList<QImage> images;
+    if (paths.size() == 1) {
+        images.append(readWithinLimit(paths.first(), atLeast.value(0)));
     } else {
-        // Readers fill an image of the announced size and format when given one. Some
-        // leave the rows a truncated file lacks untouched, so they must hold black rather
-        // than whatever the memory held before. The limit is checked here, since a reader
-        // given an image does not allocate and so does not check it.
-        const qint64 bytes =
-            qint64(size.width()) * size.height() * QImage::toPixelFormat(format).bitsPerPixel() / 8;
-        if (bytes <= qint64(kPhotoAllocationLimitMB) * 1024 * 1024) {
-            image = QImage(size, format);
-            if (!image.isNull()) {
-                image.fill(0);
-                if (!reader.read(&image))
-                    image = QImage();
-            }
-        }
+        images = QtConcurrent::blockingMapped(indices, [&paths, &atLeast](qsizetype index) {
+            return readWithinLimit(paths[index], atLeast.value(index));
+        });
     }
     QImageReader::setAllocationLimit(previousLimit);
-    return image;
+    return images;
 }

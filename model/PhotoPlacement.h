@@ -1,15 +1,17 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
+#include <QRectF>
 #include <QSize>
 #include <QSizeF>
 #include <QString>
 #include <optional>
 
-// Fits image into the frame of the slot and makes it the slot's photo: scaled (fast) to
-// the frame's longer side, centred along the other axis, where it may overflow the frame
-// or leave bands; rotation, zoom and pan start afresh. A triangular frame is fitted by
-// the bounding rectangle of its path. False, leaving the slot untouched, for a null
+// Fits image into the frame of the slot and makes it the slot's photo: scaled (filtered,
+// to exactly the frame's length) to the frame's longer side, centred along the other axis, where it
+// may overflow the frame or leave bands; rotation, zoom and pan start afresh. A triangular frame is
+// fitted by the bounding rectangle of its path. False, leaving the slot untouched, for a null
 // image, a slot without a frame (outside the layout or before the first render) or a
 // photo that cannot be scaled to the frame within maxDisplayPixels.
 bool placePhoto(int slot, const QString &filePath, const QImage &image);
@@ -26,4 +28,26 @@ std::optional<QSize> scaledPhotoSize(const QSize &source, qreal factor, qint64 m
 // The one reader of photos and pictures from disk, for every caller: the format found
 // from the content, the orientation from the file's metadata applied, images up to 256 MB
 // accepted, and pixels a truncated file lacks black. Null when the file cannot be read.
-QImage readPhotoFile(const QString &path);
+// With a valid atLeast, a format that can decode at a fraction of its size (JPEG at 1/2,
+// 1/4 or 1/8) is decoded at the smallest such fraction that still covers atLeast in both
+// directions after the orientation is applied: several times faster and smaller.
+QImage readPhotoFile(const QString &path, const QSize &atLeast = QSize());
+
+// readPhotoFile for each path with its atLeast (missing entries are invalid sizes), the
+// files decoded in parallel; the result keeps the order of paths.
+QList<QImage> readPhotoFiles(const QStringList &paths, const QList<QSize> &atLeast);
+
+// The rectangle a photo is fitted to in the slot's frame: the frame itself, or the
+// bounding rectangle of a triangular frame; null when the slot has no frame.
+QRectF placementRect(int slot);
+
+// image scaled to size with filtering that leaves no aliasing at any reduction: halved by
+// averaging 2 x 2 blocks while it is still twice the size or more, then area-averaged to
+// the exact size. Area averaging alone keeps part of a one-pixel pattern at odd factors
+// (a fifth gives stripes of 2/5 and 3/5). Null for an empty size.
+QImage filteredScale(const QImage &image, const QSize &size);
+
+// The size a photo of photoSize is shown at when fitted to frame: the frame's longer
+// side truncated to whole pixels, the other side in proportion, rounded. Empty when that
+// is no usable size.
+QSize fittedPhotoSize(const QSize &photoSize, const QRectF &frame);

@@ -10,79 +10,310 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QThread>
 #include <QTransform>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QtMath>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numeric>
+#include <vector>
 
 namespace {
 
 const QColor kShadowColor(0, 0, 0, 255);
 constexpr qreal kShadowBlurRadius = 20.0;
 
-// The width of the display image: the source width times the scale, in single
-// precision and truncated; 0 when that is no usable width.
-int displayWidth(const QImage &source, float scale)
+// Export bands hold about this many pixels per layer, and at least this many rows.
+constexpr qint64 kBandPixels = qint64(4) << 20;
+constexpr int kMinimumBandRows = 256;
+
+// A length in whole pixels rounded from a real one; 0 when that is no usable length.
+// Rounded, not truncated: a scale stored in single precision times the source length
+// falls just short of the intended whole number as often as not.
+int wholeLength(qreal length)
 {
-    const float width = float(source.width()) * scale;
-    if (!qIsFinite(width) || width < 1.0f || width >= float(std::numeric_limits<int>::max()))
+    if (!qIsFinite(length) || length < 0.5 || length >= qreal(std::numeric_limits<int>::max()))
         return 0;
-    return int(width);
+    return qRound(length);
+}
+
+QImage turnedPhoto(const PhotoFrame &photo)
+{
+    if (photo.sourceImage.isNull() || photo.displayImage.isNull())
+        return {};
+    return photo.displayImage.transformed(QTransform().rotate(std::trunc(photo.angle)),
+                                          Qt::SmoothTransformation);
+}
+
+// Drawn straight onto the layer through a clip without antialiasing: the same pixels as
+// painting into a transparent full-size scratch image and composing that, at a fraction
+// of the cost. The outline drawn next covers the clip's edge.
+void drawTurnedPhoto(QPainter &painter, const QImage &turned, const QPointF &position,
+                     const QPainterPath &path)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipPath(path);
+    painter.drawImage(position, turned);
+    painter.restore();
+}
+
+// The photo's source drawn as its display image at displaySize, turned by its angle,
+// would be: the same transformation, applied while drawing, with smooth sampling.
+void drawEnlargedPhoto(QPainter &painter, const PhotoFrame &photo, const QPointF &position,
+                       const QPainterPath &path)
+{
+    const QImage &source = photo.sourceImage;
+    QTransform transform =
+        QTransform::fromScale(qreal(photo.displaySize.width()) / source.width(),
+                              qreal(photo.displaySize.height()) / source.height()) *
+        QTransform().rotate(std::trunc(photo.angle));
+    const QRectF turned = transform.mapRect(QRectF(source.rect()));
+    transform *=
+        QTransform::fromTranslate(position.x() - turned.left(), position.y() - turned.top());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setClipPath(path);
+    painter.setTransform(transform, true);
+    painter.drawImage(0, 0, source);
+    painter.restore();
+}
+
+// An even number of rows per band, so each band's shadow is blurred on the same
+// half-resolution grid as the whole image's would be.
+int exportBandRows(const QSize &size, int workers, int requested)
+{
+    qint64 rows = requested;
+    if (rows <= 0) {
+        const qint64 byPixels = kBandPixels / std::max(1, size.width());
+        const int perWorker = (size.height() + workers - 1) / std::max(1, workers);
+        rows = std::max<qint64>(kMinimumBandRows, std::min<qint64>(byPixels, perWorker));
+    }
+    return int(std::min<qint64>(rows + (rows & 1), size.height() + (size.height() & 1)));
 }
 
 } // namespace
 
 QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
 {
+    if (forExport)
+        return renderExport(target);
     QImage *result = resultBuffer(target.size());
     if (!result) {
         // Nothing can be shown, but the canvas still needs the geometry for hit testing.
-        QPainter inactive;
-        renderFrames(inactive, target, forExport);
-        if (!forExport)
-            computeDividerGeometry(target);
+        buildGeometry(target);
         releaseHugeBuffers();
         return QImage();
     }
 
-    if (forExport) {
-        paintBackground(*result);
-    } else {
-        const QImage background = renderBackground(target, false);
-        if (background.size() == result->size() && background.format() == result->format())
-            std::memcpy(result->bits(), background.constBits(), size_t(result->sizeInBytes()));
-    }
-
-    {
-        QPainter painter;
-        if (prepareLayer(m_framesLayer, target.size()) && painter.begin(&m_framesLayer))
-            painter.setRenderHint(QPainter::Antialiasing);
-        renderFrames(painter, target, forExport);
-    }
-    if (!forExport)
-        computeDividerGeometry(target);
-    QImage frames = m_framesLayer;
-    if (!frames.isNull() && CollageState::instance().settings.dropShadow != 0) {
-        const QImage shadowed = applyDropShadow(m_framesLayer, kShadowColor, kShadowBlurRadius);
-        if (!shadowed.isNull())
-            frames = shadowed;
-    }
-
-    const QImage objects = renderObjects(target, forExport);
+    const QImage background = renderBackground(target, false);
+    CollageDocument &document = CollageState::instance().document;
+    const QList<FramePaint> scene = buildFrameScene(document, target);
+    computeDividerGeometry(target);
+    if (updateBase(background, scene, document))
+        std::memcpy(result->bits(), m_base.constBits(), size_t(result->sizeInBytes()));
 
     QPainter painter(result);
-    if (!frames.isNull())
-        painter.drawImage(0, 0, frames);
-    if (!objects.isNull())
-        painter.drawImage(0, 0, objects);
+    drawOverlayObjects(painter, document, false);
     renderCorners(painter, target);
     painter.end();
 
-    frames = QImage();
     const QImage image = *result;
     releaseHugeBuffers();
     return image;
+}
+
+CollageRenderer::FrameStyle CollageRenderer::currentFrameStyle()
+{
+    const CanvasSettings &settings = CollageState::instance().settings;
+    return {settings.lineWidth,
+            settings.topOffset,
+            settings.frameBackgroundMode,
+            settings.frameBackgroundColor1,
+            settings.frameBackgroundColor2,
+            settings.dropShadow != 0};
+}
+
+bool CollageRenderer::updateBase(const QImage &background, const QList<FramePaint> &scene,
+                                 const CollageDocument &working)
+{
+    const QSize size = background.size();
+    const FrameStyle style = currentFrameStyle();
+    QRect area(QPoint(0, 0), size);
+    const bool whole = m_base.size() != size || m_base.format() != background.format() ||
+                       m_baseBackgroundGeneration != m_backgroundGeneration ||
+                       !(m_baseStyle == style) || m_baseScene.size() != scene.size();
+    if (whole) {
+        m_base = QImage();
+        m_base = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        if (m_base.isNull() || background.format() != m_base.format())
+            return false;
+    } else {
+        // A frame's paint stays within its outline, the pen and the antialiased edge; its
+        // shadow reaches further.
+        const int slack = (style.dropShadow ? kShadowReach : 0) + style.lineWidth + 2;
+        QRectF changed;
+        for (qsizetype i = 0; i < scene.size(); ++i) {
+            if (!(scene[i] == m_baseScene[i])) {
+                changed |= scene[i].path.boundingRect();
+                changed |= m_baseScene[i].path.boundingRect();
+            }
+        }
+        area =
+            changed.isNull()
+                ? QRect()
+                : changed.toAlignedRect().adjusted(-slack, -slack, slack, slack).intersected(area);
+    }
+
+    m_baseScene = scene;
+    m_baseStyle = style;
+    m_baseBackgroundGeneration = m_backgroundGeneration;
+    if (area.isEmpty())
+        return true;
+    // An even corner, so that the shadow is blurred on the same half-resolution grid as
+    // before.
+    area.setLeft(area.left() & ~1);
+    area.setTop(area.top() & ~1);
+    const size_t rowBytes = size_t(area.width()) * sizeof(QRgb);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        std::memcpy(reinterpret_cast<QRgb *>(m_base.scanLine(y)) + area.left(),
+                    reinterpret_cast<const QRgb *>(background.constScanLine(y)) + area.left(),
+                    rowBytes);
+    }
+
+    std::array<QImage, kPhotoSlotCount> turned;
+    for (const FramePaint &frame : scene) {
+        if (frame.slot < 0)
+            continue;
+        const PhotoFrame &photo = working.photos[size_t(frame.slot)];
+        TurnedPhoto &cached = m_turned[size_t(frame.slot)];
+        if (cached.key != frame.photoKey || cached.angle != frame.photoAngle ||
+            cached.image.isNull()) {
+            cached = {frame.photoKey, frame.photoAngle, turnedPhoto(photo)};
+        }
+        turned[size_t(frame.slot)] = cached.image;
+    }
+    if (!drawFrameBands(m_base, area, scene, working, turned)) {
+        m_base = QImage();
+        return false;
+    }
+    return true;
+}
+
+bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
+                                     const QList<FramePaint> &scene, const CollageDocument &working,
+                                     const std::array<QImage, kPhotoSlotCount> &turned) const
+{
+    const int width = image.width();
+    const int height = image.height();
+    const int workers = std::max(1, QThread::idealThreadCount());
+    const int bandRows = exportBandRows(area.size(), workers, m_bandRows);
+    const int bandCount = (area.height() + bandRows - 1) / bandRows;
+    const bool shadow = CollageState::instance().settings.dropShadow != 0;
+    const int reach = shadow ? kShadowReach : 0;
+    const int layerLeft = area.left() - reach;
+    const int layerWidth = area.width() + 2 * reach;
+    std::vector<int> workerIds(size_t(std::min(workers, bandCount)));
+    std::iota(workerIds.begin(), workerIds.end(), 0);
+    std::atomic_bool failed = false;
+    // Each worker takes every n-th band and keeps its layers for all of them; a band
+    // writes only its own rows of image, through an image over those rows.
+    auto renderBands = [&](int worker) {
+        // A path caches what it derives for drawing inside itself, so threads must not
+        // draw the same one: each worker draws its own copies.
+        QList<FramePaint> own = scene;
+        for (FramePaint &frame : own) {
+            QPainterPath copy;
+            copy.addPath(frame.path);
+            frame.path = copy;
+        }
+        QImage layer;
+        QImage shadowed;
+        for (int band = worker; band < bandCount; band += int(workerIds.size())) {
+            const int top = area.top() + band * bandRows;
+            const int rows = std::min(bandRows, area.bottom() + 1 - top);
+            const int layerTop = top - reach;
+            if (!prepareLayer(layer, QSize(layerWidth, rows + 2 * reach))) {
+                failed = true;
+                return;
+            }
+            {
+                QPainter painter(&layer);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.translate(-layerLeft, -layerTop);
+                drawFrameScene(painter, own, working, turned);
+            }
+            // The whole image has nothing beyond its border, so neither may the shadow's
+            // source here, even where a turned frame reaches past it.
+            const int inLeft = std::clamp(-layerLeft, 0, layerWidth);
+            const int inRight = std::clamp(width - layerLeft, inLeft, layerWidth);
+            for (int y = 0; y < layer.height(); ++y) {
+                auto *line = reinterpret_cast<QRgb *>(layer.scanLine(y));
+                const int canvasRow = layerTop + y;
+                if (canvasRow < 0 || canvasRow >= height) {
+                    std::memset(line, 0, size_t(layer.bytesPerLine()));
+                    continue;
+                }
+                std::fill(line, line + inLeft, 0u);
+                std::fill(line + inRight, line + layerWidth, 0u);
+            }
+            const QImage *frames = &layer;
+            if (shadow) {
+                if (!drawWithDropShadow(layer, kShadowColor, kShadowBlurRadius, shadowed)) {
+                    failed = true;
+                    return;
+                }
+                frames = &shadowed;
+            }
+            QImage bandImage(image.bits() + qsizetype(top) * image.bytesPerLine(), width, rows,
+                             image.bytesPerLine(), image.format());
+            QPainter painter(&bandImage);
+            painter.drawImage(QPoint(area.left(), 0), *frames,
+                              QRect(reach, reach, area.width(), rows));
+        }
+    };
+    QtConcurrent::blockingMap(workerIds, renderBands);
+    return !failed;
+}
+
+QImage CollageRenderer::renderExport(const QRect &target)
+{
+    CollageDocument working = CollageState::instance().document;
+    working.frameRects.clear();
+    const QList<FramePaint> scene = buildFrameScene(working, target, true);
+
+    QImage result;
+    if (!prepareLayer(result, target.size()))
+        return QImage();
+    paintBackground(result);
+
+    std::array<QImage, kPhotoSlotCount> turned;
+    for (const FramePaint &frame : scene) {
+        if (frame.slot >= 0 && !frame.fromSource)
+            turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
+    }
+    if (!drawFrameBands(result, result.rect(), scene, working, turned))
+        return QImage();
+
+    // Objects and ornaments are few and small: drawn once over the whole image, straight
+    // onto it, instead of once per band.
+    QPainter painter(&result);
+    drawOverlayObjects(painter, working, true);
+    renderCorners(painter, target);
+    painter.end();
+    return result;
+}
+
+void CollageRenderer::buildGeometry(const QRect &target)
+{
+    QPainter inactive;
+    renderFrames(inactive, target, false);
+    computeDividerGeometry(target);
 }
 
 void CollageRenderer::setCornerOrnamentPath(const QString &path)
@@ -102,52 +333,62 @@ QImage CollageRenderer::renderBackground(const QRect &target, bool forExport)
         if (prepareLayer(m_background, target.size()))
             paintBackground(m_background);
         m_backgroundDirty = false;
+        ++m_backgroundGeneration;
     }
     return m_background;
 }
 
 void CollageRenderer::renderFrames(QPainter &painter, const QRect &target, bool forExport)
 {
-    CollageState &state = CollageState::instance();
-    const CanvasSettings &settings = state.settings;
-    const LayoutTemplate *layout = state.currentLayout();
-
     // Export draws frames rebuilt from the layout and leaves the live document alone.
     CollageDocument exportCopy;
-    CollageDocument *working = &state.document;
+    CollageDocument *working = &CollageState::instance().document;
     if (forExport) {
-        exportCopy = state.document;
+        exportCopy = *working;
         exportCopy.frameRects.clear();
         working = &exportCopy;
     }
+    const QList<FramePaint> scene = buildFrameScene(*working, target);
+    if (!painter.isActive())
+        return;
+    std::array<QImage, kPhotoSlotCount> turned;
+    for (const FramePaint &frame : scene) {
+        if (frame.slot >= 0)
+            turned[size_t(frame.slot)] = turnedPhoto(working->photos[size_t(frame.slot)]);
+    }
+    drawFrameScene(painter, scene, *working, turned);
+}
+
+QList<CollageRenderer::FramePaint>
+CollageRenderer::buildFrameScene(CollageDocument &working, const QRect &target, bool fromSource)
+{
+    const CanvasSettings &settings = CollageState::instance().settings;
+    const LayoutTemplate *layout = CollageState::instance().currentLayout();
 
     bool rescale = false;
-    if (working->frameRects.isEmpty() && working->triangleFrames.isEmpty() && layout) {
+    if (working.frameRects.isEmpty() && working.triangleFrames.isEmpty() && layout) {
         const FrameArea area = frameArea(target, settings.margin, settings.topOffset);
         for (const LayoutCell &cell : layout->cells) {
             if (cell.kind == LayoutCell::Triangle)
-                working->triangleFrames.append(cellTriangleFrame(cell, area, settings.spacing));
+                working.triangleFrames.append(cellTriangleFrame(cell, area, settings.spacing));
             else
-                working->frameRects.append(cellFrameRect(cell, area, settings.spacing));
+                working.frameRects.append(cellFrameRect(cell, area, settings.spacing));
         }
         rescale = true;
     }
 
-    auto drawFrame = [&](qsizetype index, const QPainterPath &path) {
-        const LayoutCell *cell =
-            layout && index < layout->cells.size() ? &layout->cells[index] : nullptr;
-        if (painter.isActive()) {
-            applyFrameStyle(painter, path);
-            if (cell && cell->hasBackgroundColor)
-                painter.setBrush(cell->backgroundColor);
-            painter.drawPath(path);
-        }
-        if (index < kPhotoSlotCount)
-            drawPhotoInFrame(painter, working->photos[size_t(index)], path, rescale);
+    QList<FramePaint> scene;
+    auto addFrame = [&](qsizetype index, const QPainterPath &path) {
+        FramePaint frame;
+        frame.path = path;
+        if (layout && index < layout->cells.size() && layout->cells[index].hasBackgroundColor)
+            frame.cellBackground = layout->cells[index].backgroundColor;
+        if (index < kPhotoSlotCount && !working.photos[size_t(index)].sourceImage.isNull())
+            frame.slot = int(index);
+        scene.append(frame);
     };
-
-    for (qsizetype i = 0; i < working->frameRects.size(); ++i) {
-        const QRectF &rect = working->frameRects[i];
+    for (qsizetype i = 0; i < working.frameRects.size(); ++i) {
+        const QRectF &rect = working.frameRects[i];
         QPainterPath path = roundedRectPath(rect, settings.roundCorners);
         if (layout && i < layout->cells.size()) {
             const QPointF centre = rect.center();
@@ -157,13 +398,77 @@ void CollageRenderer::renderFrames(QPainter &painter, const QRect &target, bool 
             turn.translate(-centre.x(), -centre.y());
             path = turn.map(path);
         }
-        drawFrame(i, path);
+        addFrame(i, path);
     }
-    for (qsizetype i = 0; i < working->triangleFrames.size(); ++i)
-        drawFrame(i, roundedTrianglePath(working->triangleFrames[i], settings.roundCorners));
+    for (qsizetype i = 0; i < working.triangleFrames.size(); ++i)
+        addFrame(i, roundedTrianglePath(working.triangleFrames[i], settings.roundCorners));
+
+    // Export rebuilds every photo from its source, also in frames it did not rebuild, so
+    // the file never shows a copy scaled fast during a gesture.
+    if (rescale || fromSource) {
+        std::vector<PhotoFrame *> photos;
+        for (FramePaint &frame : scene) {
+            if (frame.slot < 0)
+                continue;
+            PhotoFrame &photo = working.photos[size_t(frame.slot)];
+            const QSize size = rescaledSize(photo);
+            // An enlarged copy of a photo can be far larger than the photo; on a poster,
+            // gigabytes.
+            if (fromSource && size.width() > photo.sourceImage.width()) {
+                frame.fromSource = true;
+                photo.displayImage = QImage();
+                photo.displaySize = size;
+                continue;
+            }
+            photos.push_back(&photo);
+        }
+        const qint64 maxPixels = maxDisplayPixels(CollageState::instance().canvasSize);
+        QtConcurrent::blockingMap(
+            photos, [maxPixels](PhotoFrame *photo) { rescaleDisplayImage(*photo, maxPixels); });
+    }
+
+    for (FramePaint &frame : scene) {
+        if (frame.slot < 0)
+            continue;
+        const PhotoFrame &photo = working.photos[size_t(frame.slot)];
+        frame.photoKey = photo.displayImage.cacheKey();
+        frame.photoPosition = photo.position;
+        frame.photoAngle = int(std::trunc(photo.angle));
+    }
 
     m_rescaled = rescale;
     syncCellsToCatalogue();
+    return scene;
+}
+
+void CollageRenderer::drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
+                                     const CollageDocument &working,
+                                     const std::array<QImage, kPhotoSlotCount> &turned) const
+{
+    const int topOffset = CollageState::instance().settings.topOffset;
+    const int lineWidth = CollageState::instance().settings.lineWidth;
+    for (const FramePaint &frame : scene) {
+        applyFrameStyle(painter, frame.path);
+        if (frame.cellBackground.style() != Qt::NoBrush)
+            painter.setBrush(frame.cellBackground);
+        painter.drawPath(frame.path);
+        if (frame.slot < 0)
+            continue;
+        const PhotoFrame &photo = working.photos[size_t(frame.slot)];
+        const QImage &image = turned[size_t(frame.slot)];
+        const QPointF position(photo.position.x(), photo.position.y() + topOffset);
+        if (frame.fromSource)
+            drawEnlargedPhoto(painter, photo, position, frame.path);
+        else if (!image.isNull())
+            drawTurnedPhoto(painter, image, position, frame.path);
+        painter.setBrush(Qt::NoBrush);
+        if (lineWidth > 0) {
+            QPen pen = painter.pen();
+            pen.setWidth(lineWidth);
+            painter.setPen(pen);
+        }
+        painter.drawPath(frame.path);
+    }
 }
 
 void CollageRenderer::computeDividerGeometry(const QRect &target)
@@ -250,41 +555,16 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
     if (photo.sourceImage.isNull())
         return;
     if (rescale) {
-        const int width = displayWidth(photo.sourceImage, photo.scale);
-        const bool fits =
-            width > 0 &&
-            scaledPhotoSize(photo.sourceImage.size(), qreal(width) / photo.sourceImage.width(),
-                            maxDisplayPixels(CollageState::instance().canvasSize));
-        // A size the photo may not take keeps the display image it has, so the photo
-        // stays visible and within reach.
-        if (fits) {
-            const QImage scaled = photo.sourceImage.scaledToWidth(width, Qt::FastTransformation);
-            if (!scaled.isNull()) {
-                photo.displayImage = scaled;
-                photo.displaySize = scaled.size();
-            }
-        } else if (width <= 0) {
-            photo.displayImage = QImage();
-            photo.displaySize = photo.displayImage.size();
-        }
+        rescaleDisplayImage(photo, maxDisplayPixels(CollageState::instance().canvasSize));
     }
     if (!painter.isActive())
         return;
 
     const CanvasSettings &settings = CollageState::instance().settings;
-    if (!photo.displayImage.isNull()) {
-        const QImage turned = photo.displayImage.transformed(
-            QTransform().rotate(std::trunc(photo.angle)), Qt::SmoothTransformation);
-        // Drawn straight onto the layer through a clip without antialiasing: the same
-        // pixels as painting into a transparent full-size scratch image and composing
-        // that, at a fraction of the cost. The outline drawn next covers the clip's edge.
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setClipPath(path);
-        painter.drawImage(QPointF(photo.position.x(), photo.position.y() + settings.topOffset),
-                          turned);
-        painter.restore();
-    }
+    const QImage turned = turnedPhoto(photo);
+    if (!turned.isNull())
+        drawTurnedPhoto(painter, turned,
+                        QPointF(photo.position.x(), photo.position.y() + settings.topOffset), path);
     painter.setBrush(Qt::NoBrush);
     if (settings.lineWidth > 0) {
         QPen pen = painter.pen();
@@ -292,6 +572,41 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
         painter.setPen(pen);
     }
     painter.drawPath(path);
+}
+
+QSize CollageRenderer::rescaledSize(const PhotoFrame &photo)
+{
+    const QImage &source = photo.sourceImage;
+    if (source.isNull())
+        return {};
+    const int width = wholeLength(qreal(source.width()) * qreal(photo.scale));
+    if (width <= 0)
+        return {};
+    const int height = photo.displaySize.width() == width && photo.displaySize.height() > 0
+                           ? photo.displaySize.height()
+                           : wholeLength(qreal(source.height()) * width / source.width());
+    return height > 0 ? QSize(width, height) : QSize();
+}
+
+void CollageRenderer::rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels)
+{
+    if (photo.sourceImage.isNull())
+        return;
+    const QSize size = rescaledSize(photo);
+    if (size.isEmpty()) {
+        photo.displayImage = QImage();
+        photo.displaySize = photo.displayImage.size();
+        return;
+    }
+    // A size the photo may not take keeps the display image it has, so the photo stays
+    // visible and within reach.
+    if (qint64(size.width()) * size.height() > maxPixels)
+        return;
+    const QImage scaled = filteredScale(photo.sourceImage, size);
+    if (scaled.isNull())
+        return;
+    photo.displayImage = scaled;
+    photo.displaySize = scaled.size();
 }
 
 QImage CollageRenderer::applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius)
@@ -354,6 +669,7 @@ void CollageRenderer::releaseHugeBuffers()
 {
     for (QImage &buffer : m_results)
         releaseIfHuge(buffer);
-    releaseIfHuge(m_framesLayer);
+    releaseIfHuge(m_base);
+    releaseIfHuge(m_background);
     releaseIfHuge(m_shadowLayer);
 }

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "CollageDocument.h"
+
+#include <QBrush>
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QPainterPath>
+#include <QPointF>
 #include <QRect>
 #include <QString>
+#include <algorithm>
 #include <array>
 
 class QPainter;
@@ -15,9 +21,17 @@ struct PhotoFrame;
 // clearGeometry() derives the pixel geometry of the current layout into the document;
 // every render writes it back into the layout in percent.
 //
-// The canvas keeps one renderer: it caches the background layer and reuses its large
-// buffers between renders. Export renders from a copy of the document whose frames are
-// rebuilt from the layout, and neither reads nor fills the background cache.
+// Frames, photos and their shadow are drawn in horizontal bands on the thread pool, each
+// with layers only as tall as the band and the shadow's reach, so no layer of the
+// canvas's size exists beside the result.
+//
+// The canvas keeps one renderer. It caches the background layer and, over it, the frames
+// with their photos and shadow (the base); a render compares the frames with those the
+// base was drawn from and draws again only the area of the frames that changed, within
+// the shadow's reach: all of them when the background, the canvas size or the frame style
+// changed, none when only objects or ornaments did. Objects and ornaments are drawn
+// afresh over a copy of the base every time. Export renders from a copy of the document
+// whose frames are rebuilt from the layout, and neither reads nor fills these caches.
 class CollageRenderer
 {
 public:
@@ -29,11 +43,18 @@ public:
     // out of the result.
     QImage renderCollage(const QRect &target, bool forExport);
 
+    // Builds the frame and divider geometry as the canvas's first render does, without
+    // painting anything.
+    void buildGeometry(const QRect &target);
+
     // The background settings or the canvas size changed; the next canvas render paints
     // the background again.
     void markBackgroundDirty() { m_backgroundDirty = true; }
     // Whether the last render built the frame geometry and so rescaled the photos.
     bool lastRenderRescaled() const { return m_rescaled; }
+    // Rows per band, rounded up to an even number; 0, the default, chooses them by the
+    // canvas size and the number of cores.
+    void setBandRows(int rows) { m_bandRows = std::max(0, rows); }
     // The picture drawn into the corners; kCornerOrnamentPath unless changed.
     void setCornerOrnamentPath(const QString &path);
 
@@ -58,7 +79,7 @@ public:
     void applyFrameStyle(QPainter &painter, const QPainterPath &path) const;
     // Draws photo clipped to path, then the outline of path again over it; an empty slot
     // draws nothing. With rescale the display image is first rebuilt from the source
-    // image at the photo's scale (also when painter is not active).
+    // image at the photo's scale, filtered (also when painter is not active).
     void drawPhotoInFrame(QPainter &painter, PhotoFrame &photo, const QPainterPath &path,
                           bool rescale) const;
     // image over its own shadow of color, blurred by blurRadius without offset and cut at
@@ -66,12 +87,93 @@ public:
     // reuses, so drop it before the next render.
     QImage applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius);
 
+    // Rebuilds photo's display image from the source at the photo's scale: filtered, and
+    // exactly displaySize when that still matches the scale, so it ends where hit testing
+    // and the frame expect it. An unusable scale empties it; a size above maxPixels keeps
+    // the display image it has.
+    static void rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels);
+    // The size rescaleDisplayImage scales to; empty for an empty slot or unusable scale.
+    static QSize rescaledSize(const PhotoFrame &photo);
+
+    // A band gets a shadow layer this much taller at each end: far enough that the blur's
+    // tail beyond it stays well below one level.
+    static constexpr int kShadowReach = 60;
+
 private:
+    // One frame as drawn: its outline, the cell's own background (no brush when it has
+    // none) and the photo slot drawn into it (-1 for none).
+    struct FramePaint
+    {
+        QPainterPath path;
+        QBrush cellBackground;
+        int slot = -1;
+        // What the photo is drawn from, so that a changed photo marks its frame changed.
+        qint64 photoKey = 0;
+        QPointF photoPosition;
+        int photoAngle = 0;
+        // Drawn enlarged straight from the source, without a display image.
+        bool fromSource = false;
+
+        bool operator==(const FramePaint &other) const = default;
+    };
+
+    // The settings every frame is drawn with; a change draws the whole base again.
+    struct FrameStyle
+    {
+        int lineWidth = 0;
+        int topOffset = 0;
+        int frameBackgroundMode = 0;
+        QColor frameBackgroundColor1;
+        QColor frameBackgroundColor2;
+        bool dropShadow = false;
+
+        bool operator==(const FrameStyle &other) const = default;
+    };
+    static FrameStyle currentFrameStyle();
+
+    // A photo turned by its angle, kept while the display image and the angle stay.
+    struct TurnedPhoto
+    {
+        qint64 key = 0;
+        int angle = 0;
+        QImage image;
+    };
+
+    // Builds working's geometry when it has none (rescaling its photos), writes the live
+    // frames back into the layout and lists the frames in drawing order. With fromSource
+    // (export) every photo is rescaled, and those that would be enlarged are left to be
+    // drawn from their source.
+    QList<FramePaint> buildFrameScene(CollageDocument &working, const QRect &target,
+                                      bool fromSource = false);
+    // Draws the listed frames and working's photos; turned holds each slot's photo at its
+    // rotation.
+    void drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
+                        const CollageDocument &working,
+                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+    // Draws the frames of scene into area of image (an even left and top), over what it
+    // holds, band by band on the thread pool. False when a band's layers cannot be
+    // allocated.
+    bool drawFrameBands(QImage &image, const QRect &area, const QList<FramePaint> &scene,
+                        const CollageDocument &working,
+                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+    // Brings the base up to date with scene over background; false when it cannot be
+    // allocated or drawn.
+    bool updateBase(const QImage &background, const QList<FramePaint> &scene,
+                    const CollageDocument &working);
+    QImage renderExport(const QRect &target);
     void paintBackground(QImage &layer) const;
     QImage *resultBuffer(const QSize &size);
     void releaseHugeBuffers();
 
     QImage m_background;
+    int m_backgroundGeneration = 0;
+    int m_bandRows = 0;
+    // The base and what it was drawn from; a null base is drawn whole.
+    QImage m_base;
+    QList<FramePaint> m_baseScene;
+    FrameStyle m_baseStyle;
+    int m_baseBackgroundGeneration = -1;
+    std::array<TurnedPhoto, kPhotoSlotCount> m_turned;
     bool m_backgroundDirty = true;
     bool m_rescaled = false;
     QString m_cornerPath = QString::fromUtf8(kCornerOrnamentPath);
@@ -81,6 +183,5 @@ private:
     // the caller still holds the previous result.
     std::array<QImage, 2> m_results;
     int m_nextResult = 0;
-    QImage m_framesLayer;
     QImage m_shadowLayer;
 };

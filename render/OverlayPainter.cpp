@@ -200,7 +200,13 @@ QImage drawOverlayLayer(CollageDocument &document, const QRect &area, bool forEx
     if (!painter.begin(&layer))
         return layer;
     painter.translate(-area.topLeft());
+    drawOverlayObjects(painter, document, forExport);
+    painter.end();
+    return layer;
+}
 
+void drawOverlayObjects(QPainter &painter, CollageDocument &document, bool forExport)
+{
     for (OverlayObject &object : document.objects) {
         // An object that cannot be drawn is left out on its own, so the ones above it
         // still show and keep following their edits.
@@ -209,8 +215,6 @@ QImage drawOverlayLayer(CollageDocument &document, const QRect &area, bool forEx
         if (!forExport && object.id == document.selectedObjectId)
             drawSelectionMarker(painter, object.bounds);
     }
-    painter.end();
-    return layer;
 }
 
 QImage drawOverlayLayer(const QRect &area, bool forExport)

@@ -32,3 +32,7 @@ int emojiPointSize(const OverlayObject &object);
 QImage drawOverlayLayer(CollageDocument &document, const QRect &area, bool forExport);
 // The same for the live document.
 QImage drawOverlayLayer(const QRect &area, bool forExport);
+// Draws the document's objects in list order straight through painter (canvas
+// coordinates), without a layer of their own: the same look as composing that layer, and
+// no image of the canvas's size beside the target.
+void drawOverlayObjects(QPainter &painter, CollageDocument &document, bool forExport);

@@ -2,21 +2,41 @@
 
 #include "CollageRenderer.h"
 #include "CollageState.h"
+#include "ImageFileWriter.h"
 #include "LayoutCatalogue.h"
 #include "OverlayObject.h"
 #include "PhotoPlacement.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QElapsedTimer>
 #include <QHash>
-#include <QImageWriter>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <vector>
 
 namespace {
+
+// An overlay object option with the opacity and rotation in force where it was given.
+struct ObjectOption
+{
+    QString kind;
+    QString value;
+    int opacity = 100;
+    float rotation = 0.0f;
+};
+
+// Two colours and a direction: mode 1 runs top to bottom, 2 left to right; a single
+// colour is mode 0.
+struct ColourFill
+{
+    int mode = 0;
+    QColor first;
+    QColor second;
+};
 
 struct Options
 {
@@ -30,12 +50,19 @@ struct Options
     int lineWidth = 3;
     bool shadow = true;
     bool corners[4] = {true, false, false, true}; // tl, tr, bl, br
-    QColor background = Qt::white;
+    int backgroundType = 0;                       // 0 colour, 1 texture, 2 image
+    ColourFill background{0, Qt::white, Qt::green};
+    QString texture;
+    QString backgroundImage;
+    std::optional<ColourFill> frameFill;
+    QList<QPair<int, int>> frameRotations; // cell index, degrees
     QStringList photos;
-    // Objects in the order given: the option name and its value.
-    QList<QPair<QString, QString>> objects;
+    QList<ObjectOption> objects;
+    int objectOpacity = 100;
+    float objectRotation = 0.0f;
     QString out = QStringLiteral("collage.png");
     int repeat = 0;
+    bool timings = false;
 };
 
 std::optional<int> parseInt(const QString &text, int minimum, int maximum)
@@ -74,6 +101,45 @@ std::optional<std::array<bool, 4>> parseCorners(const QString &text)
         corners[size_t(index)] = true;
     }
     return corners;
+}
+
+// "C1,C2,vertical" or "C1,C2,horizontal"; with allowSingle also a lone "C1".
+std::optional<ColourFill> parseColourFill(const QString &text, bool allowSingle)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    ColourFill fill;
+    fill.first = QColor::fromString(parts.value(0).trimmed());
+    if (!fill.first.isValid())
+        return std::nullopt;
+    if (parts.size() == 1 && allowSingle) {
+        fill.second = fill.first;
+        return fill;
+    }
+    if (parts.size() != 3)
+        return std::nullopt;
+    fill.second = QColor::fromString(parts[1].trimmed());
+    const QString direction = parts[2].trimmed();
+    if (direction == QLatin1String("vertical"))
+        fill.mode = 1;
+    else if (direction == QLatin1String("horizontal"))
+        fill.mode = 2;
+    if (!fill.second.isValid() || fill.mode == 0)
+        return std::nullopt;
+    return fill;
+}
+
+// "I:DEG": a frame index and whole degrees.
+std::optional<QPair<int, int>> parseFrameRotation(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d+):(-?\\d+)$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const std::optional<int> index = parseInt(match.captured(1), 0, kPhotoSlotCount - 1);
+    const std::optional<int> degrees = parseInt(match.captured(2), -3600, 3600);
+    if (!index || !degrees)
+        return std::nullopt;
+    return QPair<int, int>(*index, *degrees);
 }
 
 void addLabel(const QString &text)
@@ -115,12 +181,27 @@ void CollageRenderCommand::printUsage(QTextStream &stream) const
               "  --shadow on|off     drop shadow under the frames (on)\n"
               "  --corners LIST      comma list of tl,tr,bl,br, or none (tl,br)\n"
               "  --background COLOR  background colour (white)\n"
+              "  --background-gradient C1,C2,vertical|horizontal\n"
+              "                      background gradient\n"
+              "  --texture PATH      background texture, an image or resource path\n"
+              "  --background-image FILE\n"
+              "                      background picture\n"
+              "  --frame-color C1[,C2,vertical|horizontal]\n"
+              "                      frame background colour or gradient (white)\n"
+              "  --rotate-frame I:DEG\n"
+              "                      repeatable: turn frame I about its centre\n"
               "  --photo FILE        repeatable: the k-th photo fills frame k\n"
               "  --label TEXT        repeatable: a text label, centred\n"
               "  --sticker PATH      repeatable: a sticker from an image or resource path\n"
               "  --emoji TEXT        repeatable: an emoji\n"
-              "  --out FILE          output file, format by suffix (collage.png)\n"
-              "  --repeat N          render N more times and print timings (0)\n";
+              "  --object-opacity P  opacity 0 to 100 of the objects given after it (100)\n"
+              "  --object-rotation DEG\n"
+              "                      rotation of the objects given after it (0)\n"
+              "  --out FILE          output file: png, jpg, tiff, webp, gif or any other\n"
+              "                      suffix the image writers know (collage.png)\n"
+              "  --repeat N          render N more times and print timings of render,\n"
+              "                      encoding and writing (0)\n"
+              "  --timings           print the read, render and write times\n";
 }
 
 int CollageRenderCommand::run(const QStringList &arguments)
@@ -141,6 +222,10 @@ int CollageRenderCommand::run(const QStringList &arguments)
             printUsage(m_out);
             m_out.flush();
             return kSuccess;
+        }
+        if (name == QLatin1String("--timings")) {
+            options.timings = true;
+            continue;
         }
         if (i + 1 >= arguments.size())
             return usageError(name.startsWith(QLatin1String("--"))
@@ -183,14 +268,45 @@ int CollageRenderCommand::run(const QStringList &arguments)
                 return badValue();
             std::copy(corners->begin(), corners->end(), options.corners);
         } else if (name == QLatin1String("--background")) {
-            options.background = QColor::fromString(value);
-            if (!options.background.isValid())
+            const QColor colour = QColor::fromString(value);
+            if (!colour.isValid())
+                return badValue();
+            options.backgroundType = 0;
+            options.background = {0, colour, colour};
+        } else if (name == QLatin1String("--background-gradient")) {
+            const std::optional<ColourFill> fill = parseColourFill(value, false);
+            if (!fill)
+                return badValue();
+            options.backgroundType = 0;
+            options.background = *fill;
+        } else if (name == QLatin1String("--texture")) {
+            options.backgroundType = 1;
+            options.texture = value;
+        } else if (name == QLatin1String("--background-image")) {
+            options.backgroundType = 2;
+            options.backgroundImage = value;
+        } else if (name == QLatin1String("--frame-color")) {
+            options.frameFill = parseColourFill(value, true);
+            if (!options.frameFill)
+                return badValue();
+        } else if (name == QLatin1String("--rotate-frame")) {
+            const std::optional<QPair<int, int>> rotation = parseFrameRotation(value);
+            if (!rotation)
+                return badValue();
+            options.frameRotations.append(*rotation);
+        } else if (name == QLatin1String("--object-opacity")) {
+            if (!intOption(options.objectOpacity, 0, 100))
+                return badValue();
+        } else if (name == QLatin1String("--object-rotation")) {
+            bool ok = false;
+            options.objectRotation = value.toFloat(&ok);
+            if (!ok || !std::isfinite(options.objectRotation))
                 return badValue();
         } else if (name == QLatin1String("--photo")) {
             options.photos.append(value);
         } else if (name == QLatin1String("--label") || name == QLatin1String("--sticker") ||
                    name == QLatin1String("--emoji")) {
-            options.objects.append({name, value});
+            options.objects.append({name, value, options.objectOpacity, options.objectRotation});
         } else if (name == QLatin1String("--out")) {
             if (value.isEmpty())
                 return badValue();
@@ -213,6 +329,12 @@ int CollageRenderCommand::run(const QStringList &arguments)
         return usageError(QStringLiteral("--layout must be below %1 for %2 photos")
                               .arg(layoutCount)
                               .arg(options.count));
+    for (const auto &[index, degrees] : options.frameRotations) {
+        if (index >= options.count)
+            return usageError(QStringLiteral("--rotate-frame %1 names no frame of %2")
+                                  .arg(index)
+                                  .arg(options.count));
+    }
     if (options.photos.size() > options.count)
         return usageError(QStringLiteral("%1 photos given for %2 frames")
                               .arg(options.photos.size())
@@ -232,18 +354,55 @@ int CollageRenderCommand::run(const QStringList &arguments)
     settings.cornerTopRight = options.corners[1];
     settings.cornerBottomLeft = options.corners[2];
     settings.cornerBottomRight = options.corners[3];
-    settings.backgroundType = 0;
-    settings.backgroundColorMode = 0;
-    settings.backgroundColor1 = options.background;
+    settings.backgroundType = options.backgroundType;
+    settings.backgroundColorMode = options.background.mode;
+    settings.backgroundColor1 = options.background.first;
+    settings.backgroundColor2 = options.background.second;
+    // The renderer draws nothing for a picture it cannot read; the tool says so instead.
+    const QString picture = options.backgroundType == 1 ? options.texture : options.backgroundImage;
+    if (options.backgroundType != 0 && QImage(picture).isNull()) {
+        m_err << "collage-render: cannot read background picture " << picture << "\n";
+        m_err.flush();
+        return kFailure;
+    }
+    settings.backgroundTexture =
+        options.texture.isEmpty() ? settings.backgroundTexture : options.texture;
+    settings.backgroundImage = options.backgroundImage;
+    if (options.frameFill) {
+        settings.frameBackgroundMode = options.frameFill->mode;
+        settings.frameBackgroundColor1 = options.frameFill->first;
+        settings.frameBackgroundColor2 = options.frameFill->second;
+    }
+    LayoutTemplate *layout = state.currentLayout();
+    for (const auto &[index, degrees] : options.frameRotations) {
+        if (layout && index < layout->cells.size())
+            layout->cells[index].rotation = degrees;
+    }
+
+    // Whatever keeps the file from being written is found before the render.
+    ImageFileWriter writer(options.out);
+    const QString refusal = writer.checkBeforeWriting(options.size);
+    if (!refusal.isEmpty()) {
+        m_err << "collage-render: cannot write " << options.out << ": " << refusal << "\n";
+        m_err.flush();
+        return kFailure;
+    }
 
     const QRect target(QPoint(0, 0), options.size);
     CollageRenderer renderer;
-    // The canvas's first render builds the frame geometry that photos are placed into.
-    renderer.renderCollage(target, false);
+    QElapsedTimer phase;
+    phase.start();
+    // The frames the photos are placed into, as the canvas's first render would build them.
+    renderer.buildGeometry(target);
 
+    // Nothing here zooms in, so each photo is decoded only as large as its frame needs.
+    QList<QSize> decodeSizes;
+    for (qsizetype slot = 0; slot < options.photos.size(); ++slot)
+        decodeSizes.append(placementRect(int(slot)).toAlignedRect().size());
+    const QList<QImage> photos = readPhotoFiles(options.photos, decodeSizes);
     for (qsizetype slot = 0; slot < options.photos.size(); ++slot) {
         const QString &path = options.photos[slot];
-        const QImage photo = readPhotoFile(path);
+        const QImage &photo = photos[slot];
         if (photo.isNull()) {
             m_err << "collage-render: cannot read photo " << path << "\n";
             m_err.flush();
@@ -257,16 +416,25 @@ int CollageRenderCommand::run(const QStringList &arguments)
         }
     }
 
-    for (const auto &[kind, value] : options.objects) {
-        if (kind == QLatin1String("--label"))
-            addLabel(value);
-        else if (kind == QLatin1String("--sticker"))
-            createSticker(value);
+    for (const ObjectOption &object : options.objects) {
+        if (object.kind == QLatin1String("--label"))
+            addLabel(object.value);
+        else if (object.kind == QLatin1String("--sticker"))
+            createSticker(object.value);
         else
-            createEmoji(value);
+            createEmoji(object.value);
+        state.document.objects.last().opacity = object.opacity;
+        state.document.objects.last().rotation = object.rotation;
     }
 
+    // Export draws every photo again from its source; on a poster the placed copies would
+    // only double the memory.
+    for (PhotoFrame &photo : state.document.photos)
+        photo.displayImage = QImage();
+    const qint64 readTime = phase.restart();
+
     QImage image = renderer.renderCollage(target, true);
+    const qint64 renderTime = phase.restart();
     if (image.isNull()) {
         m_err << "collage-render: cannot render a " << options.size.width() << "x"
               << options.size.height() << " collage (not enough memory)\n";
@@ -294,14 +462,33 @@ int CollageRenderCommand::run(const QStringList &arguments)
                      .arg(n);
     }
 
-    QImageWriter writer(options.out);
+    phase.restart();
     if (!writer.write(image)) {
         m_err << "collage-render: cannot write " << options.out << ": " << writer.errorString()
               << "\n";
         m_err.flush();
         return kFailure;
     }
+    const qint64 writeTime = phase.elapsed();
     m_out << "wrote " << options.out << " (" << image.width() << "x" << image.height() << ")\n";
+    if (options.timings) {
+        m_out << QStringLiteral("timings: read %1 ms, render %2 ms, write %3 ms\n")
+                     .arg(readTime)
+                     .arg(renderTime)
+                     .arg(writeTime);
+    }
+    if (options.repeat > 0) {
+        // Encoding alone, into memory, so the file system's share shows as the difference.
+        QBuffer memory;
+        memory.open(QIODevice::WriteOnly);
+        QElapsedTimer encodeTimer;
+        encodeTimer.start();
+        ImageFileWriter::encode(image, writer.format(), &memory);
+        m_out << QStringLiteral("encode: %1 ms (%2 bytes), encode and write the file: %3 ms\n")
+                     .arg(double(encodeTimer.nsecsElapsed()) / 1e6, 0, 'f', 1)
+                     .arg(memory.size())
+                     .arg(double(writeTime), 0, 'f', 1);
+    }
     m_out.flush();
     return kSuccess;
 }
