@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "KXGlobal.h"
+#include "QuiltraForm.h"
 #include "WindowGeometry.h"
 #include "ui_MainWindow.h"
 
@@ -17,9 +18,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     restoreWindowGeometry();
 
     pages = new QStackedLayout;
-    editorPage = new QWidget(this);
-    editorPage->show();
-    pages->addWidget(editorPage);
+    editorForm = new QuiltraForm(this);
+    editorForm->show();
+    pages->addWidget(editorForm);
 
     auto *column = new QVBoxLayout;
     column->addLayout(pages);
@@ -78,7 +79,17 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::changeEvent(QEvent *event)
 {
-    // Theme changes reach the editor form's icons once the form exists; other change
-    // events are deliberately not passed on.
-    event->ignore();
+    // Before the toolkit reports a colour scheme, a theme switch shows up only as a new
+    // palette, so each of these may change which icon variant is right.
+    switch (event->type()) {
+    case QEvent::ThemeChange:
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+        if (editorForm)
+            editorForm->updateThemeIcons();
+        break;
+    default:
+        break;
+    }
+    QMainWindow::changeEvent(event);
 }
