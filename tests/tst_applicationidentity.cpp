@@ -1,7 +1,9 @@
 #include "ApplicationIdentity.h"
+#include "MainWindow.h"
 #include "TestSupport.h"
 #include "WindowGeometry.h"
 
+#include <QAbstractButton>
 #include <QDirIterator>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -126,6 +128,29 @@ private Q_SLOTS:
             QString(path).replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
         QCOMPARE(doubled.size(), QSize(48, 48));
         QCOMPARE(TestSupport::maxChannelDifference(pixmap.toImage(), doubled), 0);
+    }
+
+    void formToolButtonsHaveDoubleImages()
+    {
+        // The forms' icons as built, in every state they have images for: a missing
+        // double-size image would leave a blurred enlargement on the screen.
+        MainWindow window;
+        QStringList blurred;
+        int checked = 0;
+        for (QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
+            if (button->objectName().startsWith(QStringLiteral("qt_")))
+                continue; // the toolkit's own, drawn by the style
+            const QIcon icon = button->icon();
+            for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+                if (icon.availableSizes(mode).isEmpty())
+                    continue;
+                ++checked;
+                if (!icon.availableSizes(mode).contains(button->iconSize() * 2))
+                    blurred << button->objectName();
+            }
+        }
+        QVERIFY(checked >= 6);
+        QVERIFY2(blurred.isEmpty(), qPrintable(blurred.join(QStringLiteral(", "))));
     }
 };
 
