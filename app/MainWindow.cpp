@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "KXGlobal.h"
+#include "QuiltraCanvasForm.h"
 #include "QuiltraForm.h"
 #include "WindowGeometry.h"
 #include "ui_MainWindow.h"
@@ -61,13 +62,18 @@ void MainWindow::saveWindowGeometry() const
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
-    // The Shift state goes to the canvas once the editor form hosts one; no other
-    // key is handled here, and none is passed on.
+    // No other key is handled here, and none is passed on.
+    if (event->key() == Qt::Key_Shift && editorForm && editorForm->canvasForm())
+        editorForm->canvasForm()->setShiftPressed(true);
     event->ignore();
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent *event)
 {
+    // Any release ends the Shift state the canvas was told of; its gestures read the
+    // modifiers of their own events, so a stale state here changes nothing they do.
+    if (editorForm && editorForm->canvasForm())
+        editorForm->canvasForm()->setShiftPressed(false);
     event->ignore();
 }
 

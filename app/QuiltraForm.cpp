@@ -6,6 +6,8 @@
 #include "CollageState.h"
 #include "KXGlobal.h"
 #include "LayoutCatalogue.h"
+#include "OverlayObject.h"
+#include "QuiltraCanvasForm.h"
 #include "QuiltraHelpDialog.h"
 #include "ui_QuiltraForm.h"
 
@@ -99,6 +101,13 @@ QuiltraForm::QuiltraForm(QWidget *parent) : QWidget(parent), ui(new Ui::QuiltraF
                     [](const QList<LayoutTemplate> &layouts) { return layouts.isEmpty(); }))
         buildLayoutCatalogue();
 
+    canvas = new QuiltraCanvasForm(ui->scrollAreaWidgetContents);
+    connect(canvas, &QuiltraCanvasForm::selectedItemChanged, this,
+            &QuiltraForm::onSelectedItemChanged);
+    connect(canvas, &QuiltraCanvasForm::selectedItemPosChanged, this,
+            &QuiltraForm::updateObjWidgetPosData);
+    connect(canvas, &QuiltraCanvasForm::deleteSelectedItem, this,
+            &QuiltraForm::onDeleteSelectedItem);
     updateCanvasWidgetSize();
 
     buildLayout();
@@ -179,9 +188,12 @@ void QuiltraForm::updateThemeIcons()
 
 void QuiltraForm::updateCanvasWidgetSize()
 {
-    const QSizeF canvas = state().canvasSize;
-    const QSize padded(int(canvas.width() + kCanvasPadding), int(canvas.height() + kCanvasPadding));
+    const QSizeF collage = state().canvasSize;
+    const QSize padded(int(collage.width() + kCanvasPadding),
+                       int(collage.height() + kCanvasPadding));
     ui->scrollAreaWidgetContents->setFixedSize(padded);
+    if (canvas)
+        canvas->setFixedSize(padded);
 }
 
 void QuiltraForm::loadSettings()
@@ -230,6 +242,42 @@ void QuiltraForm::shareActionMenuClicked(bool checked)
     Q_UNUSED(checked);
 }
 
+void QuiltraForm::onNeedRedraw(bool redrawBackground)
+{
+    if (!canvas)
+        return;
+    updateCanvasWidgetSize();
+    canvas->requestRedraw(redrawBackground);
+}
+
+void QuiltraForm::onSelectedItemChanged()
+{
+    ui->optionButton->setChecked(false);
+    ui->textButton->setChecked(false);
+    ui->stickerButton->setChecked(false);
+}
+
+void QuiltraForm::updateObjWidgetData() {}
+
+void QuiltraForm::updateObjWidgetPosData() {}
+
+void QuiltraForm::updateObjOnCanvasData()
+{
+    if (canvas)
+        canvas->requestRedraw(false);
+}
+
+void QuiltraForm::onDeleteSelectedItem() {}
+
+void QuiltraForm::on_textButton_clicked()
+{
+    if (!canvas)
+        return;
+    createLabel();
+    onSelectedItemChanged();
+    canvas->requestRedraw(false);
+}
+
 void QuiltraForm::on_websiteButton_clicked()
 {
     QDesktopServices::openUrl(AboutDialog::websiteUrl());
@@ -263,7 +311,10 @@ void QuiltraForm::on_optionButton_clicked()
 
 void QuiltraForm::on_horizontalSlider_valueChanged(int value)
 {
+    if (!canvas)
+        return;
     state().zoomPercent = float(value);
     ui->zoomValueLabel->setText(QString::number(value) + QLatin1Char('%'));
     updateCanvasWidgetSize();
+    canvas->requestRescale();
 }

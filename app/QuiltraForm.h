@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class CocoaCode;
+class QuiltraCanvasForm;
 class QMenu;
 
 namespace Ui {
@@ -20,6 +21,9 @@ public:
     explicit QuiltraForm(QWidget *parent = nullptr);
     ~QuiltraForm() override;
 
+    // The canvas the window passes the Shift state to.
+    QuiltraCanvasForm *canvasForm() const { return canvas; }
+
     void updateThemeIcons();
     void updateCanvasWidgetSize();
     void loadSettings();
@@ -30,10 +34,17 @@ public Q_SLOTS:
     void imageFileActionClicked(bool checked);
     void pasteboardActionMenuClicked(bool checked);
     void shareActionMenuClicked(bool checked);
+    void onNeedRedraw(bool redrawBackground);
+    void onSelectedItemChanged();
+    void updateObjWidgetData();
+    void updateObjWidgetPosData();
+    void updateObjOnCanvasData();
+    void onDeleteSelectedItem();
 
 private Q_SLOTS:
     void on_websiteButton_clicked();
     void on_aboutButton_clicked();
+    void on_textButton_clicked();
     void on_printButton_clicked();
     void on_helpButton_clicked();
     void on_stickerButton_clicked();
@@ -46,4 +57,5 @@ private:
 
     Ui::QuiltraForm *ui;
     CocoaCode *cocoaCode = nullptr;
+    QuiltraCanvasForm *canvas = nullptr;
 };
