@@ -393,24 +393,28 @@ void QuiltraCanvasForm::wheelEvent(QWheelEvent *event)
         event->accept();
         return;
     }
-    wheelPhoto(*docPos, step, shift);
-    event->accept();
+    // A wheel that changes nothing here may still scroll the view around the canvas.
+    if (wheelPhoto(*docPos, step, shift))
+        event->accept();
+    else
+        event->ignore();
 }
 
-void QuiltraCanvasForm::wheelPhoto(QPointF docPos, int step, bool shift)
+bool QuiltraCanvasForm::wheelPhoto(QPointF docPos, int step, bool shift)
 {
     CollageState &collage = state();
     currentFrame = frameAt(collage.document, docPos);
     if (currentFrame < 0 || currentFrame >= kPhotoSlotCount)
-        return;
+        return false;
     PhotoFrame &photo = collage.document.photos[size_t(currentFrame)];
     if (!photoUnderProbe(photo, docProbe(wholeDocPoint(docPos)), collage.settings.topOffset))
-        return;
+        return false;
     if (shift)
         photo.angle += float(step);
     else if (!zoomPhoto(photo, step, maxDisplayPixels(collage.canvasSize)))
-        return;
+        return false;
     markDocumentChanged();
+    return true;
 }
 
 void QuiltraCanvasForm::leaveEvent(QEvent *event)
