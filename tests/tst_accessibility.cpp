@@ -27,7 +27,32 @@ using WindowMaker = std::function<QWidget *()>;
 QString accessibleName(QWidget *widget)
 {
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
-    return face ? face->text(QAccessible::Name).trimmed() : QString();
+    if (!face)
+        return {};
+    // On Linux a combo box announces its current choice as its name and leaves what
+    // the choice is about to its name property or its label: without either it says
+    // only "Red".
+    if (qobject_cast<QComboBox *>(widget)) {
+        if (!widget->accessibleName().isEmpty())
+            return widget->accessibleName();
+        const auto labels = face->relations(QAccessible::Label);
+        return labels.isEmpty() ? QString()
+                                : labels.first().first->text(QAccessible::Name).trimmed();
+    }
+    return face->text(QAccessible::Name).trimmed();
+}
+
+// Lists, line edits and buttons inside a combo box, a spin box or an item view are
+// parts of that control, announced through it.
+bool isPartOfControl(QWidget *widget, QWidget *window)
+{
+    for (QWidget *parent = widget->parentWidget(); parent && parent != window;
+         parent = parent->parentWidget()) {
+        if (qobject_cast<QComboBox *>(parent) || qobject_cast<QAbstractSpinBox *>(parent) ||
+            qobject_cast<QAbstractItemView *>(parent))
+            return true;
+    }
+    return false;
 }
 
 // Controls a user operates, and labels that show a picture instead of words: both
@@ -91,7 +116,7 @@ private Q_SLOTS:
         QStringList unnamed;
         int checked = 0;
         for (QWidget *widget : window->findChildren<QWidget *>()) {
-            if (!needsName(widget))
+            if (!needsName(widget) || isPartOfControl(widget, window.get()))
                 continue;
             ++checked;
             if (accessibleName(widget).isEmpty())
