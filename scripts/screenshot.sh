@@ -49,9 +49,11 @@ for part in Center NorthWest SouthEast; do
   done
 done
 
-# The empty frames are the white areas enclosed by their outlines, left of the side bar.
-import -window "$window" -depth 8 "$work/empty.ppm"
-frames=$(python3 - "$work/empty.ppm" <<'EOF'
+# The empty frames are the white areas enclosed by their outlines, left of the side bar:
+# prints the centre of each, top row first.
+empty_frames() {
+  import -window "$window" -depth 8 "$work/window.ppm"
+  python3 - "$work/window.ppm" <<'EOF'
 import sys
 data = open(sys.argv[1], 'rb').read()
 fields, pos = [], 0
@@ -94,23 +96,35 @@ for start in range(width * height):
 for y, x in sorted(found):
     print(x, y)
 EOF
-)
-[ -n "$frames" ] || { echo "screenshot: no empty frame found" >&2; exit 1; }
+}
 
+# Each frame by double-click and the file dialog; a frame that missed its photo (a click
+# that came too early) is tried again.
 index=0
-while read -r x y; do
-  photo=${photos[$((index % ${#photos[@]}))]}
-  index=$((index + 1))
-  xdotool mousemove --sync "$x" "$y" click --repeat 2 --delay 80 1
-  dialog=$(xdotool search --sync --name "Add Image Files" | head -1)
-  xdotool type --window "$dialog" --delay 2 "$photo"
-  xdotool key Return
-  for _ in $(seq 50); do
-    xdotool search --name "Add Image Files" >/dev/null 2>&1 || break
-    sleep 0.1
-  done
-done <<<"$frames"
-xdotool mousemove 1270 790
+for round in 1 2 3; do
+  frames=$(empty_frames)
+  [ -n "$frames" ] || break
+  while read -r x y; do
+    photo=${photos[$((index % ${#photos[@]}))]}
+    index=$((index + 1))
+    xdotool mousemove --sync "$x" "$y" click --repeat 2 --delay 80 1
+    dialog=$(xdotool search --sync --onlyvisible --name "Add Image Files" | head -1)
+    xdotool type --window "$dialog" --delay 2 "$photo"
+    xdotool key Return
+    for _ in $(seq 50); do
+      xdotool search --onlyvisible --name "Add Image Files" >/dev/null 2>&1 || break
+      sleep 0.1
+    done
+    sleep 0.5
+  done <<<"$frames"
+done
+[ "$index" -gt 0 ] || { echo "screenshot: no empty frame found" >&2; exit 1; }
+[ -z "$(empty_frames)" ] || { echo "screenshot: a frame stayed empty" >&2; exit 1; }
+
+# Open the settings beside the canvas with the Options button at the top of the right
+# column, then take the pointer off the window so that no tool tip shows.
+xdotool mousemove --sync 1254 88 click 1
+xdotool mousemove 1500 950
 
 # The quick view gives way to the smooth one after ten quiet seconds.
 sleep 13
