@@ -267,7 +267,6 @@ void QuiltraForm::onNeedRedraw(bool redrawBackground)
 void QuiltraForm::onSelectedItemChanged()
 {
     ui->optionButton->setChecked(false);
-    sideBar->setVisible(ui->optionButton->isChecked());
     ui->textButton->setChecked(false);
     ui->stickerButton->setChecked(false);
     if (!sideBar)
@@ -355,7 +354,6 @@ void QuiltraForm::on_helpButton_clicked()
 void QuiltraForm::on_stickerButton_clicked()
 {
     ui->optionButton->setChecked(false);
-    sideBar->setVisible(ui->optionButton->isChecked());
     ui->textButton->setChecked(false);
     if (!sideBar)
         return;
