@@ -10,6 +10,7 @@ packages=(
   libgif-dev
   fonts-noto-color-emoji fonts-liberation2
   xvfb xauth xdotool
+  desktop-file-utils appstream dpkg-dev file imagemagick
 )
 
 missing=()

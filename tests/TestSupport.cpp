@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <QProcess>
 #include <algorithm>
 #include <cstdlib>
 
@@ -50,6 +51,19 @@ bool fuzzyEqual(const QImage &a, const QImage &b, int tolerance, double maxBadFr
 QString dataPath(const QString &name)
 {
     return QStringLiteral(QUILTRA_TEST_DATA "/") + name;
+}
+
+ProgramResult runProgram(const QString &program, const QStringList &arguments,
+                         const QProcessEnvironment &environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(240000))
+        return {-1, QStringLiteral("%1 did not finish: %2").arg(program, process.errorString())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAll())};
 }
 
 } // namespace TestSupport

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QString>
 #include <QTest>
@@ -30,5 +31,16 @@ bool fuzzyEqual(const QImage &a, const QImage &b, int tolerance = 2, double maxB
 
 // Path of a file stored under tests/data.
 QString dataPath(const QString &name);
+
+struct ProgramResult
+{
+    int exitCode = -1; // -1 also when the program did not start, crashed or hung
+    QString output;    // standard output and error together
+};
+
+// Runs a program to its end (at most four minutes) in the given environment.
+ProgramResult
+runProgram(const QString &program, const QStringList &arguments,
+           const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 
 } // namespace TestSupport

@@ -7,7 +7,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QSaveFile>
 #include <utility>
 
 namespace {
@@ -21,6 +23,11 @@ const QString logoPng = QStringLiteral("RerivUzazara.png");
 const QString logoIco = QStringLiteral("RerivUzazara.ico");
 constexpr int kLogoSize = 256;
 constexpr int kIconSizes[] = {16, 32, 48, 256};
+
+QString logoSourceFor(int size)
+{
+    return size <= kLargestSmallLogo ? smallLogoSource : logoSource;
+}
 
 QString iconFile(const QString &name, int scale)
 {
@@ -89,7 +96,7 @@ bool ArtGenerator::writeLogo()
 
     QList<QImage> sizes;
     for (int size : kIconSizes) {
-        const QString &source = size <= kLargestSmallLogo ? smallLogoSource : logoSource;
+        const QString source = logoSourceFor(size);
         sizes.append(size == kLogoSize ? logo : renderSvg(source, size));
         if (sizes.last().isNull())
             return fail(QStringLiteral("cannot read %1").arg(source));
@@ -99,6 +106,46 @@ bool ArtGenerator::writeLogo()
     if (ico.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(ico) != ico.size())
         return fail(QStringLiteral("cannot write %1").arg(file.fileName()));
     m_written << logoIco;
+    return true;
+}
+
+QList<int> ArtGenerator::themeIconSizes()
+{
+    return {16, 24, 32, 48, 64, 128, 256, 512};
+}
+
+bool ArtGenerator::writeThemeIcons(const QString &iconName)
+{
+    m_written.clear();
+    m_error.clear();
+    if (iconName.isEmpty() || iconName.contains(QLatin1Char('/')))
+        return fail(QStringLiteral("invalid icon name \"%1\"").arg(iconName));
+
+    for (int size : themeIconSizes()) {
+        const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+        if (!QDir().mkpath(QDir(m_outputDir).filePath(folder)))
+            return fail(QStringLiteral("cannot create %1").arg(folder));
+        const QImage icon = renderSvg(logoSourceFor(size), size);
+        if (icon.isNull())
+            return fail(QStringLiteral("cannot read %1").arg(logoSourceFor(size)));
+        if (!save(icon.convertToFormat(QImage::Format_ARGB32),
+                  QStringLiteral("%1/%2.png").arg(folder, iconName)))
+            return false;
+    }
+
+    // The scalable entry is the drawing itself, so it stays sharp at any size.
+    const QString scalable = QStringLiteral("scalable/apps/%1.svg").arg(iconName);
+    QFile source(logoSource);
+    QSaveFile target(QDir(m_outputDir).filePath(scalable));
+    const QString folder = QFileInfo(target.fileName()).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("cannot create %1").arg(folder));
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1").arg(logoSource));
+    const QByteArray svg = source.readAll();
+    if (!target.open(QIODevice::WriteOnly) || target.write(svg) != svg.size() || !target.commit())
+        return fail(QStringLiteral("cannot write %1").arg(target.fileName()));
+    m_written << scalable;
     return true;
 }
 

@@ -23,6 +23,14 @@ public:
     // The relative paths run() writes, in the order it writes them.
     static QStringList expectedFiles();
 
+    // Writes the application icon as a freedesktop icon theme folder (the "hicolor"
+    // layout: <size>x<size>/apps/<iconName>.png and scalable/apps/<iconName>.svg) into
+    // the output folder, for installing on desktops that look icons up by name.
+    bool writeThemeIcons(const QString &iconName);
+
+    // The pixel sizes writeThemeIcons() renders.
+    static QList<int> themeIconSizes();
+
 private:
     bool writeIcons();
     bool writeTextures();
