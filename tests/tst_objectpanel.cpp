@@ -272,6 +272,7 @@ private slots:
         QTest::newRow("left") << QStringList{"Left"} << 0 << "Left";
         QTest::newRow("right") << QStringList{"Right"} << 2 << "Right";
         QTest::newRow("left, then right") << QStringList{"Left", "Right"} << 2 << "Right";
+        QTest::newRow("right, then centre") << QStringList{"Right", "Center"} << 1 << "Center";
         QTest::newRow("centre again unchecks it") << QStringList{"Center"} << 1 << "";
     }
 
