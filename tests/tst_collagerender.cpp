@@ -64,13 +64,15 @@ private Q_SLOTS:
         QFETCH(int, count);
         QFETCH(int, layout);
         const QString out = m_dir.filePath(QStringLiteral("layout.png"));
-        QStringList arguments = {
-            QStringLiteral("--count"),  QString::number(count),     QStringLiteral("--layout"),
-            QString::number(layout),    QStringLiteral("--size"),   QStringLiteral("480x360"),
-            QStringLiteral("--margin"), QStringLiteral("20"),       QStringLiteral("--spacing"),
-            QStringLiteral("8"),        QStringLiteral("--radius"), QStringLiteral("4"),
-            QStringLiteral("--shadow"), QStringLiteral("off"),      QStringLiteral("--corners"),
-            QStringLiteral("none"),     QStringLiteral("--out"),    out};
+        QStringList arguments = {"--count",   QString::number(count),
+                                 "--layout",  QString::number(layout),
+                                 "--size",    "480x360",
+                                 "--margin",  "20",
+                                 "--spacing", "8",
+                                 "--radius",  "4",
+                                 "--shadow",  "off",
+                                 "--corners", "none",
+                                 "--out",     out};
         for (int slot = 0; slot < count; ++slot)
             arguments << QStringLiteral("--photo") << photoPath(slot);
 
@@ -90,41 +92,27 @@ private Q_SLOTS:
                 const TriangleFrame &t = document.triangleFrames[slot];
                 centre = (t.vertex1 + t.vertex2 + t.vertex3) / 3.0;
             }
-            const QColor seen = image.pixelColor(centre.toPoint());
-            const QColor wanted = slotColour(slot);
-            QVERIFY2(qAbs(seen.red() - wanted.red()) <= 2 &&
-                         qAbs(seen.green() - wanted.green()) <= 2 &&
-                         qAbs(seen.blue() - wanted.blue()) <= 2,
-                     qPrintable(QStringLiteral("frame %1 shows %2, expected %3")
-                                    .arg(slot)
-                                    .arg(seen.name(), wanted.name())));
+            QUILTRA_COMPARE_PIXEL(image, centre.toPoint(), slotColour(slot), 2);
         }
     }
 
     void badArgumentsAreUsageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("unknown option")
-            << QStringList{QStringLiteral("--colour"), QStringLiteral("red")};
-        QTest::newRow("missing value") << QStringList{QStringLiteral("--count")};
-        QTest::newRow("stray argument") << QStringList{QStringLiteral("photo.jpg")};
-        QTest::newRow("count zero") << QStringList{QStringLiteral("--count"), QStringLiteral("0")};
-        QTest::newRow("count not a number")
-            << QStringList{QStringLiteral("--count"), QStringLiteral("ten")};
-        QTest::newRow("layout past the list")
-            << QStringList{QStringLiteral("--count"), QStringLiteral("1"),
-                           QStringLiteral("--layout"), QStringLiteral("1")};
-        QTest::newRow("size without height")
-            << QStringList{QStringLiteral("--size"), QStringLiteral("800x")};
-        QTest::newRow("negative margin")
-            << QStringList{QStringLiteral("--margin"), QStringLiteral("-3")};
-        QTest::newRow("unknown corner")
-            << QStringList{QStringLiteral("--corners"), QStringLiteral("tl,mid")};
-        QTest::newRow("bad colour")
-            << QStringList{QStringLiteral("--background"), QStringLiteral("#12")};
-        QTest::newRow("more photos than frames") << QStringList{
-            QStringLiteral("--count"), QStringLiteral("1"),       QStringLiteral("--photo"),
-            QStringLiteral("a.png"),   QStringLiteral("--photo"), QStringLiteral("b.png")};
+        // clang-format off
+        QTest::newRow("unknown option") << QStringList{"--colour", "red"};
+        QTest::newRow("missing value") << QStringList{"--count"};
+        QTest::newRow("stray argument") << QStringList{"photo.jpg"};
+        QTest::newRow("count zero") << QStringList{"--count", "0"};
+        QTest::newRow("count not a number") << QStringList{"--count", "ten"};
+        QTest::newRow("layout past the list") << QStringList{"--count", "1", "--layout", "1"};
+        QTest::newRow("size without height") << QStringList{"--size", "800x"};
+        QTest::newRow("negative margin") << QStringList{"--margin", "-3"};
+        QTest::newRow("unknown corner") << QStringList{"--corners", "tl,mid"};
+        QTest::newRow("bad colour") << QStringList{"--background", "#12"};
+        QTest::newRow("more photos than frames")
+            << QStringList{"--count", "1", "--photo", "a.png", "--photo", "b.png"};
+        // clang-format on
     }
 
     void badArgumentsAreUsageErrors()
@@ -142,20 +130,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("named");
         const QString broken = TestSupport::dataPath(QStringLiteral("broken/png_truncated.png"));
         const QString missing = m_dir.filePath(QStringLiteral("missing.jpg"));
-        QTest::newRow("broken photo")
-            << QStringList{QStringLiteral("--photo"), broken, QStringLiteral("--out"),
-                           m_dir.filePath(QStringLiteral("x.png"))}
-            << broken;
-        QTest::newRow("missing photo")
-            << QStringList{QStringLiteral("--photo"), missing, QStringLiteral("--out"),
-                           m_dir.filePath(QStringLiteral("x.png"))}
-            << missing;
         const QString unwritable = m_dir.filePath(QStringLiteral("no/such/folder/x.png"));
-        QTest::newRow("unwritable output")
-            << QStringList{QStringLiteral("--out"), unwritable} << unwritable;
         const QString unknownFormat = m_dir.filePath(QStringLiteral("x.unknownformat"));
-        QTest::newRow("unknown format")
-            << QStringList{QStringLiteral("--out"), unknownFormat} << unknownFormat;
+        const QString out = m_dir.filePath(QStringLiteral("x.png"));
+        // clang-format off
+        QTest::newRow("broken photo") << QStringList{"--photo", broken, "--out", out} << broken;
+        QTest::newRow("missing photo") << QStringList{"--photo", missing, "--out", out} << missing;
+        QTest::newRow("unwritable output") << QStringList{"--out", unwritable} << unwritable;
+        QTest::newRow("unknown format") << QStringList{"--out", unknownFormat} << unknownFormat;
+        // clang-format on
     }
 
     void failuresAreReportedAndNamed()
