@@ -41,19 +41,6 @@ private Q_SLOTS:
         QCOMPARE(doc.selectedObjectId, 7);
     }
 
-    // Tests rely on reset() to start from the editor's own start values.
-    void resetGivesFreshState()
-    {
-        CollageState &state = CollageState::instance();
-        state.settings.margin = 3;
-        state.nextObjectId = 12;
-        state.layoutCatalogue[0].append(LayoutTemplate{});
-        CollageState::reset();
-        QCOMPARE(CollageState::instance().settings.margin, 140);
-        QCOMPARE(CollageState::instance().nextObjectId, 0);
-        QVERIFY(CollageState::instance().layoutCatalogue[0].isEmpty());
-    }
-
     void currentLayoutNeedsValidIndices_data()
     {
         QTest::addColumn<int>("countIndex");
