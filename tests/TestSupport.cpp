@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <QColor>
 #include <QProcess>
 #include <algorithm>
 #include <cstdlib>
@@ -46,6 +47,48 @@ bool fuzzyEqual(const QImage &a, const QImage &b, int tolerance, double maxBadFr
     forEachDifference(a, b, [&](int difference) { bad += difference > tolerance ? 1 : 0; });
     const qint64 total = qint64(a.width()) * a.height();
     return total == 0 || double(bad) / double(total) <= maxBadFraction;
+}
+
+QString pixelMismatch(const QImage &image, QPoint point, const QColor &wanted, int tolerance)
+{
+    if (!image.valid(point))
+        return QStringLiteral("(%1, %2) lies outside the image").arg(point.x()).arg(point.y());
+    const QColor seen = image.pixelColor(point);
+    const int difference =
+        std::max({std::abs(seen.red() - wanted.red()), std::abs(seen.green() - wanted.green()),
+                  std::abs(seen.blue() - wanted.blue()), std::abs(seen.alpha() - wanted.alpha())});
+    if (difference <= tolerance)
+        return QString();
+    return QStringLiteral("(%1, %2) shows %3, expected %4")
+        .arg(point.x())
+        .arg(point.y())
+        .arg(seen.name(QColor::HexArgb), wanted.name(QColor::HexArgb));
+}
+
+QRect inkBounds(const QImage &image, int alphaAbove)
+{
+    const QImage plain = image.convertToFormat(QImage::Format_ARGB32);
+    QRect bounds;
+    for (int y = 0; y < plain.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(plain.constScanLine(y));
+        for (int x = 0; x < plain.width(); ++x) {
+            if (qAlpha(line[x]) > alphaAbove)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+int maxAlpha(const QImage &image)
+{
+    const QImage plain = image.convertToFormat(QImage::Format_ARGB32);
+    int highest = 0;
+    for (int y = 0; y < plain.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(plain.constScanLine(y));
+        for (int x = 0; x < plain.width(); ++x)
+            highest = std::max(highest, qAlpha(line[x]));
+    }
+    return highest;
 }
 
 QString dataPath(const QString &name)

@@ -2,11 +2,12 @@
 #include "CollageState.h"
 #include "TestSupport.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
+
+using PixelChecks = QList<std::pair<QPoint, QColor>>;
 
 QColor slotColour(int slot)
 {
@@ -63,13 +64,15 @@ private Q_SLOTS:
         QFETCH(int, count);
         QFETCH(int, layout);
         const QString out = m_dir.filePath(QStringLiteral("layout.png"));
-        QStringList arguments = {
-            QStringLiteral("--count"),  QString::number(count),     QStringLiteral("--layout"),
-            QString::number(layout),    QStringLiteral("--size"),   QStringLiteral("480x360"),
-            QStringLiteral("--margin"), QStringLiteral("20"),       QStringLiteral("--spacing"),
-            QStringLiteral("8"),        QStringLiteral("--radius"), QStringLiteral("4"),
-            QStringLiteral("--shadow"), QStringLiteral("off"),      QStringLiteral("--corners"),
-            QStringLiteral("none"),     QStringLiteral("--out"),    out};
+        QStringList arguments = {"--count",   QString::number(count),
+                                 "--layout",  QString::number(layout),
+                                 "--size",    "480x360",
+                                 "--margin",  "20",
+                                 "--spacing", "8",
+                                 "--radius",  "4",
+                                 "--shadow",  "off",
+                                 "--corners", "none",
+                                 "--out",     out};
         for (int slot = 0; slot < count; ++slot)
             arguments << QStringLiteral("--photo") << photoPath(slot);
 
@@ -89,51 +92,27 @@ private Q_SLOTS:
                 const TriangleFrame &t = document.triangleFrames[slot];
                 centre = (t.vertex1 + t.vertex2 + t.vertex3) / 3.0;
             }
-            const QColor seen = image.pixelColor(centre.toPoint());
-            const QColor wanted = slotColour(slot);
-            QVERIFY2(qAbs(seen.red() - wanted.red()) <= 2 &&
-                         qAbs(seen.green() - wanted.green()) <= 2 &&
-                         qAbs(seen.blue() - wanted.blue()) <= 2,
-                     qPrintable(QStringLiteral("frame %1 shows %2, expected %3")
-                                    .arg(slot)
-                                    .arg(seen.name(), wanted.name())));
+            QUILTRA_COMPARE_PIXEL(image, centre.toPoint(), slotColour(slot), 2);
         }
     }
 
     void badArgumentsAreUsageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("unknown option")
-            << QStringList{QStringLiteral("--colour"), QStringLiteral("red")};
-        QTest::newRow("missing value") << QStringList{QStringLiteral("--count")};
-        QTest::newRow("stray argument") << QStringList{QStringLiteral("photo.jpg")};
-        QTest::newRow("count zero") << QStringList{QStringLiteral("--count"), QStringLiteral("0")};
-        QTest::newRow("count eleven")
-            << QStringList{QStringLiteral("--count"), QStringLiteral("11")};
-        QTest::newRow("count not a number")
-            << QStringList{QStringLiteral("--count"), QStringLiteral("ten")};
-        QTest::newRow("layout past the list")
-            << QStringList{QStringLiteral("--count"), QStringLiteral("1"),
-                           QStringLiteral("--layout"), QStringLiteral("1")};
-        QTest::newRow("negative layout")
-            << QStringList{QStringLiteral("--layout"), QStringLiteral("-1")};
-        QTest::newRow("size without height")
-            << QStringList{QStringLiteral("--size"), QStringLiteral("800x")};
-        QTest::newRow("size zero")
-            << QStringList{QStringLiteral("--size"), QStringLiteral("0x600")};
-        QTest::newRow("negative margin")
-            << QStringList{QStringLiteral("--margin"), QStringLiteral("-3")};
-        QTest::newRow("shadow maybe")
-            << QStringList{QStringLiteral("--shadow"), QStringLiteral("maybe")};
-        QTest::newRow("unknown corner")
-            << QStringList{QStringLiteral("--corners"), QStringLiteral("tl,mid")};
-        QTest::newRow("bad colour")
-            << QStringList{QStringLiteral("--background"), QStringLiteral("#12")};
-        QTest::newRow("negative repeat")
-            << QStringList{QStringLiteral("--repeat"), QStringLiteral("-1")};
-        QTest::newRow("more photos than frames") << QStringList{
-            QStringLiteral("--count"), QStringLiteral("1"),       QStringLiteral("--photo"),
-            QStringLiteral("a.png"),   QStringLiteral("--photo"), QStringLiteral("b.png")};
+        // clang-format off
+        QTest::newRow("unknown option") << QStringList{"--colour", "red"};
+        QTest::newRow("missing value") << QStringList{"--count"};
+        QTest::newRow("stray argument") << QStringList{"photo.jpg"};
+        QTest::newRow("count zero") << QStringList{"--count", "0"};
+        QTest::newRow("count not a number") << QStringList{"--count", "ten"};
+        QTest::newRow("layout past the list") << QStringList{"--count", "1", "--layout", "1"};
+        QTest::newRow("size without height") << QStringList{"--size", "800x"};
+        QTest::newRow("negative margin") << QStringList{"--margin", "-3"};
+        QTest::newRow("unknown corner") << QStringList{"--corners", "tl,mid"};
+        QTest::newRow("bad colour") << QStringList{"--background", "#12"};
+        QTest::newRow("more photos than frames")
+            << QStringList{"--count", "1", "--photo", "a.png", "--photo", "b.png"};
+        // clang-format on
     }
 
     void badArgumentsAreUsageErrors()
@@ -151,20 +130,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("named");
         const QString broken = TestSupport::dataPath(QStringLiteral("broken/png_truncated.png"));
         const QString missing = m_dir.filePath(QStringLiteral("missing.jpg"));
-        QTest::newRow("broken photo")
-            << QStringList{QStringLiteral("--photo"), broken, QStringLiteral("--out"),
-                           m_dir.filePath(QStringLiteral("x.png"))}
-            << broken;
-        QTest::newRow("missing photo")
-            << QStringList{QStringLiteral("--photo"), missing, QStringLiteral("--out"),
-                           m_dir.filePath(QStringLiteral("x.png"))}
-            << missing;
         const QString unwritable = m_dir.filePath(QStringLiteral("no/such/folder/x.png"));
-        QTest::newRow("unwritable output")
-            << QStringList{QStringLiteral("--out"), unwritable} << unwritable;
         const QString unknownFormat = m_dir.filePath(QStringLiteral("x.unknownformat"));
-        QTest::newRow("unknown format")
-            << QStringList{QStringLiteral("--out"), unknownFormat} << unknownFormat;
+        const QString out = m_dir.filePath(QStringLiteral("x.png"));
+        // clang-format off
+        QTest::newRow("broken photo") << QStringList{"--photo", broken, "--out", out} << broken;
+        QTest::newRow("missing photo") << QStringList{"--photo", missing, "--out", out} << missing;
+        QTest::newRow("unwritable output") << QStringList{"--out", unwritable} << unwritable;
+        QTest::newRow("unknown format") << QStringList{"--out", unknownFormat} << unknownFormat;
+        // clang-format on
     }
 
     void failuresAreReportedAndNamed()
@@ -178,18 +152,71 @@ private Q_SLOTS:
         QVERIFY(!run.out.contains(QStringLiteral("wrote")));
     }
 
-    void repeatPrintsTimings()
+    void optionsReachTheOutput_data()
     {
-        const QString out = m_dir.filePath(QStringLiteral("repeat.png"));
-        const Run run = runCommand({QStringLiteral("--size"), QStringLiteral("320x200"),
-                                    QStringLiteral("--repeat"), QStringLiteral("3"),
-                                    QStringLiteral("--out"), out});
-        QCOMPARE(run.status, 0);
-        QVERIFY2(QRegularExpression(QStringLiteral("^render: median [0-9.]+ ms, min [0-9.]+ ms, "
-                                                   "max [0-9.]+ ms over 3 runs\nwrote "))
-                     .match(run.out)
-                     .hasMatch(),
-                 qPrintable(run.out));
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QList<QRect>>("changed");
+        QTest::addColumn<QList<QRect>>("unchanged");
+        QTest::addColumn<PixelChecks>("pixels");
+        // Against the plain collage: 1000 x 800, blue, one empty white frame from (100, 100)
+        // to (900, 700) with a hairline outline, no ornaments, no objects.
+        const QRect topLeft(0, 0, 90, 90), topRight(910, 0, 90, 90), bottomLeft(0, 710, 90, 90),
+            bottomRight(910, 710, 90, 90);
+        const QRect centre(400, 340, 200, 120), leftSide(110, 110, 250, 580),
+            rightSide(640, 110, 250, 580);
+        const QColor blue(Qt::blue), white(Qt::white), red(Qt::red);
+        // clang-format off
+        QTest::newRow("top-right ornament") << QStringList{"--corners", "tr"} << QList{topRight}
+            << QList{topLeft, bottomLeft, bottomRight} << PixelChecks{};
+        QTest::newRow("bottom ornaments") << QStringList{"--corners", "bl,br"}
+            << QList{bottomLeft, bottomRight} << QList{topLeft, topRight} << PixelChecks{};
+        QTest::newRow("top offset") << QStringList{"--top", "100"} << QList<QRect>{}
+            << QList{QRect(0, 705, 1000, 95)}
+            << PixelChecks{{{500, 150}, blue}, {{500, 205}, white}, {{500, 695}, white}};
+        QTest::newRow("label") << QStringList{"--label", "MMMM"} << QList{centre}
+            << QList{leftSide, rightSide} << PixelChecks{};
+        QTest::newRow("emoji") << QStringList{"--emoji", "\U0001F600"} << QList{centre}
+            << QList{leftSide, rightSide} << PixelChecks{};
+        QTest::newRow("sticker") << QStringList{"--sticker", "red"} << QList{centre}
+            << QList{leftSide, rightSide} << PixelChecks{{{465, 375}, red}, {{535, 425}, red},
+                   {{455, 400}, white}, {{500, 365}, white}};
+        // clang-format on
+    }
+
+    void optionsReachTheOutput()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QList<QRect>, changed);
+        QFETCH(QList<QRect>, unchanged);
+        QFETCH(PixelChecks, pixels);
+        // The sticker is an 80 x 60 red picture.
+        const QString sticker = m_dir.filePath(QStringLiteral("sticker.png"));
+        QImage red(80, 60, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(sticker));
+        if (arguments.last() == QLatin1String("red"))
+            arguments.last() = sticker;
+        const QStringList plain = {
+            "--size",    "1000x800", "--count",      "1",       "--margin",     "100",
+            "--spacing", "0",        "--radius",     "0",       "--line-width", "1",
+            "--shadow",  "off",      "--background", "#0000ff", "--corners",    "none"};
+        auto render = [this, &plain](const QStringList &extra) {
+            const QString out = m_dir.filePath(QStringLiteral("options.png"));
+            const Run run = runCommand(plain + extra + QStringList{"--out", out});
+            return run.status == 0 ? QImage(out).convertToFormat(QImage::Format_RGB32) : QImage();
+        };
+        const QImage before = render({});
+        const QImage after = render(arguments);
+        QVERIFY(!before.isNull() && !after.isNull());
+        for (const QRect &area : changed)
+            QVERIFY2(
+                TestSupport::maxChannelDifference(before.copy(area), after.copy(area)) > 64,
+                qPrintable(QStringLiteral("nothing drawn at %1, %2").arg(area.x()).arg(area.y())));
+        for (const QRect &area : unchanged)
+            QVERIFY2(TestSupport::maxChannelDifference(before.copy(area), after.copy(area)) == 0,
+                     qPrintable(QStringLiteral("drawn at %1, %2").arg(area.x()).arg(area.y())));
+        for (const auto &[point, colour] : pixels)
+            QUILTRA_COMPARE_PIXEL(after, point, colour, 0);
     }
 
 private:

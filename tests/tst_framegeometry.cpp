@@ -163,14 +163,6 @@ private Q_SLOTS:
         QFETCH(bool, inside);
         QCOMPARE(path.contains(probe), inside);
     }
-
-    void radiusZeroIsThePlainRectangle()
-    {
-        const QRectF rect(140.5, 140, 799.25, 380);
-        const QList<QPolygonF> polygons = roundedRectPath(rect, 0).toSubpathPolygons();
-        QCOMPARE(polygons.size(), 1);
-        QCOMPARE(polygons.first(), QPolygonF(rect));
-    }
 };
 
 QUILTRA_TEST_MAIN(TestFrameGeometry)

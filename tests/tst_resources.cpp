@@ -84,29 +84,22 @@ struct ToneStats
 
 ToneStats toneStats(const QImage &image)
 {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    const int w = rgb.width();
-    const int h = rgb.height();
-    auto lightness = [&rgb, w, h](int x, int y) {
-        const QRgb p = rgb.pixel((x + w) % w, (y + h) % h);
-        return 0.2126 * qRed(p) + 0.7152 * qGreen(p) + 0.0722 * qBlue(p);
-    };
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
     double sum = 0, sum2 = 0, detail = 0;
+    const int w = grey.width(), h = grey.height();
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             double around = 0;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx)
-                    around += lightness(x + dx, y + dy);
-            const double l = lightness(x, y);
+            for (int d = 0; d < 9; ++d)
+                around += qGray(grey.pixel((x + d % 3 - 1 + w) % w, (y + d / 3 - 1 + h) % h));
+            const double l = qGray(grey.pixel(x, y));
             sum += l;
             sum2 += l * l;
             detail += std::abs(l - around / 9.0);
         }
     }
     const double n = double(w) * h;
-    const double mean = sum / n;
-    return {mean, std::sqrt(std::max(0.0, sum2 / n - mean * mean)), detail / n};
+    return {sum / n, std::sqrt(std::max(0.0, sum2 / n - sum * sum / n / n)), detail / n};
 }
 
 // The average of the premultiplied pixels: what an image looks like from afar.
@@ -149,20 +142,11 @@ private Q_SLOTS:
     void svgArt_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QSize>("size"); // the view box rounded to whole pixels
-        QTest::newRow("Ballons") << "Sticker/Ballons.svg" << QSize(190, 313);
-        QTest::newRow("Gift") << "Sticker/Gift.svg" << QSize(208, 216);
-        QTest::newRow("HatBlack") << "Sticker/HatBlack.svg" << QSize(282, 165);
-        QTest::newRow("FedoraRed") << "Sticker/FedoraRed.svg" << QSize(237, 162);
-        QTest::newRow("HatBirthday") << "Sticker/HatBirthday.svg" << QSize(116, 180);
-        QTest::newRow("CakeBirthday") << "Sticker/CakeBirthday.svg" << QSize(255, 229);
-        QTest::newRow("Trumpet") << "Sticker/Trumpet.svg" << QSize(149, 77);
-        QTest::newRow("Heart") << "Sticker/Heart.svg" << QSize(308, 298);
-        QTest::newRow("Glasses") << "Sticker/Glasses.svg" << QSize(152, 51);
-        QTest::newRow("Moustache") << "Sticker/Moustache.svg" << QSize(261, 61);
-        QTest::newRow("prize") << "Sticker/prize.svg" << QSize(170, 221);
-        QTest::newRow("Star") << "Sticker/Star.svg" << QSize(239, 248);
-        QTest::newRow("corner") << "Corner/velloran-stylized-floral-border.svg" << QSize(344, 405);
+        for (const char *name :
+             {"Ballons", "Gift", "HatBlack", "FedoraRed", "HatBirthday", "CakeBirthday", "Trumpet",
+              "Heart", "Glasses", "Moustache", "prize", "Star"})
+            QTest::newRow(name) << QStringLiteral("Sticker/%1.svg").arg(QLatin1String(name));
+        QTest::newRow("corner") << "Corner/velloran-stylized-floral-border.svg";
     }
 
     // A width or height on the root would override the view box as the natural size;
@@ -172,7 +156,6 @@ private Q_SLOTS:
     void svgArt()
     {
         QFETCH(QString, file);
-        QFETCH(QSize, size);
         QFile svg(root + file);
         QVERIFY(svg.open(QIODevice::ReadOnly));
         QXmlStreamReader xml(&svg);
@@ -193,15 +176,16 @@ private Q_SLOTS:
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
 
         const QImage art(root + file);
-        QCOMPARE(art.size(), size);
-        const int w = size.width();
-        const int h = size.height();
+        const int w = art.width();
+        const int h = art.height();
         if (file.startsWith("Sticker/")) {
+            QVERIFY(w > 40 && h > 40);
             QVERIFY(coverage(art, art.rect()) > 0.3);
             for (const QRect &half : {QRect(0, 0, w / 2, h), QRect(w / 2, 0, w - w / 2, h),
                                       QRect(0, 0, w, h / 2), QRect(0, h / 2, w, h - h / 2)})
                 QVERIFY(coverage(art, half) > 0.1);
         } else {
+            QCOMPARE(art.size(), QSize(344, 405)); // its view box, rounded
             // The ornament is mirrored into the other corners over the collage, so it
             // must hug the top and left edges and leave the photos free.
             QVERIFY(coverage(art, art.rect()) < 0.3);
