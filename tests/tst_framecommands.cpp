@@ -292,21 +292,6 @@ private Q_SLOTS:
         QCOMPARE(shownAt(frame(2).center()), kFrameColour);
     }
 
-    void clearKeepsTheFileAndPlacement()
-    {
-        showLayout();
-        putPhoto(1, plainPhoto(QSize(300, 200), kPhotoColour), QStringLiteral("/photos/a.png"));
-        PhotoFrame &photo = state().document.photos[1];
-        photo.angle = 12.0f;
-        const PhotoFrame before = photo;
-        chooseFromMenu(frame(1).center(), QStringLiteral("Clear Image"));
-        QVERIFY(photo.sourceImage.isNull() && photo.displayImage.isNull());
-        QCOMPARE(photo.filePath, before.filePath);
-        QCOMPARE(photo.position, before.position);
-        QCOMPARE(photo.scale, before.scale);
-        QCOMPARE(photo.angle, before.angle);
-    }
-
     // The frame's outline turns about its centre; the photo stays and is cut by it.
     void rotateFrameTurnsItClockwise()
     {
