@@ -99,7 +99,8 @@ private:
     void startPhotoDrag(int slot);
     void dropFile(const QString &path, int targetSlot);
     void dropPhotoFromSlot(int sourceSlot, int targetSlot);
-    void wheelPhoto(QPointF docPos, int step, bool shift);
+    // Whether the wheel changed the photo under docPos.
+    bool wheelPhoto(QPointF docPos, int step, bool shift);
     void dragDivider(QPointF docPos);
     void updateHoverCursor(QPointF docPos);
     void markDocumentChanged();
