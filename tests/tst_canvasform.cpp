@@ -440,7 +440,8 @@ private Q_SLOTS:
         photo.scale = 41.0f;
         state().document.clearGeometry();
         canvas->requestRedraw(false);
-        QCOMPARE(shownAt(state().document.frameRects[0].center()), QColor(Qt::red));
+        paint();
+        QCOMPARE(shownAt(state().document.frameRects.value(0).center()), QColor(Qt::red));
         QCOMPARE(photo.displayImage.cacheKey(), shown);
     }
 
