@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,80 +17,45 @@
 
 namespace {
 
-constexpr float kZoom = 50.0f;
-const QColor kFrameColour(250, 250, 235);
-const QColor kPhotoColour(100, 150, 200);
-const QColor kBackground(20, 40, 90);
+const QColor kFrame(250, 250, 235);
+const QColor kPhoto(100, 150, 200);
 
-CollageState &state()
-{
-    return CollageState::instance();
-}
-
-QPoint toWidget(QPointF docPos)
-{
-    return QPoint(qRound(docPos.x() * kZoom / 100), qRound(docPos.y() * kZoom / 100));
-}
-
-QImage plainPhoto(QSize size, QColor colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
-QAction *actionNamed(QMenu *menu, const QString &text)
-{
-    const QList<QAction *> actions = menu->actions();
-    for (QAction *action : actions) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
-
-// The menu's items, a separator as "-", a submenu's items after its title and a slash.
-QStringList menuTexts(QMenu *menu, const QString &prefix = QString())
-{
-    QStringList texts;
-    const QList<QAction *> actions = menu->actions();
-    for (QAction *action : actions) {
-        texts << prefix + (action->isSeparator() ? QStringLiteral("-") : action->text());
-        if (action->menu())
-            texts << menuTexts(action->menu(), action->text() + QLatin1Char('/'));
-    }
-    return texts;
-}
-
-void clickItem(QMenu *menu, QAction *action)
-{
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-}
-
-// What the user does in the dialog a command opens; it runs inside the dialog's loop.
+// What the user does in the dialog a command opens.
 using DialogPart = std::function<void(QWidget *dialog)>;
 
-DialogPart typeAndPress(const QString &spinBox, const QString &text, const QString &button)
+// Types into the spin box ("end": presses End on the slider instead), then closes the dialog
+// by close: a button's name, "escape", "return" or "close" (the window's close button).
+DialogPart inDialog(const QString &typed, const QString &close)
 {
     return [=](QWidget *dialog) {
-        auto *box = dialog->findChild<QSpinBox *>(spinBox);
-        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(box, text);
-        QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+        auto *spinBox = dialog->findChild<QSpinBox *>();
+        if (typed == "end") {
+            QTest::keyClick(dialog->findChild<QSlider *>(), Qt::Key_End);
+        } else {
+            QTest::keyClick(spinBox, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(spinBox, typed);
+        }
+        if (auto *button = dialog->findChild<QPushButton *>(close))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else if (close == "close")
+            dialog->close();
+        else
+            QTest::keyClick(spinBox, close == "escape" ? Qt::Key_Escape : Qt::Key_Return);
     };
 }
 
-DialogPart pickColour(const QColor &colour)
+// The menu's texts, a submenu's after its title and a slash; the action at path choice.
+QStringList menuTexts(QMenu *menu, const QString &choice, QAction **chosen, QString prefix = {})
 {
-    return [=](QWidget *dialog) {
-        auto *colours = qobject_cast<QColorDialog *>(dialog);
-        if (!colour.isValid()) {
-            colours->reject();
-            return;
-        }
-        colours->setCurrentColor(colour);
-        colours->accept();
-    };
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        texts << prefix + (action->isSeparator() ? "-" : action->text());
+        if (texts.last() == choice)
+            *chosen = action;
+        if (action->menu())
+            texts << menuTexts(action->menu(), choice, chosen, texts.last() + '/');
+    }
+    return texts;
 }
 
 } // namespace
@@ -100,293 +66,177 @@ class TestFrameCommands : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<QuiltraCanvasForm> canvas;
-    QColor dialogStartColour;
+    QTemporaryDir folder;
+    QString path;
+    CollageDocument &document = CollageState::instance().document;
 
-    void showLayout()
+    // Document pixels to widget pixels at the zoom of 50 % set in init().
+    QColor shownAt(QPointF docPos)
     {
-        // Three photos: a tall frame on the left beside two stacked ones.
-        state().photoCountIndex = 2;
-        state().layoutIndex = 2;
+        canvas->repaint();
+        return canvas->grab().toImage().pixelColor((docPos / 2).toPoint());
+    }
+
+    // Right-presses at docPos and chooses choice ("Adjustments/Sepia"), with act playing the
+    // user in the dialog it opens. Returns what the menu offered.
+    QStringList rightClick(QPointF docPos, const QString &choice = {}, DialogPart act = {})
+    {
+        QStringList offered;
+        QObject scope; // no timer outlives the press
+        QTimer::singleShot(0, &scope, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QAction *chosen = nullptr;
+            offered = menuTexts(menu, choice, &chosen);
+            menu->close();
+            if (act)
+                QTimer::singleShot(0, &scope, [&] { act(QApplication::activeModalWidget()); });
+            if (chosen)
+                chosen->trigger();
+        });
+        QTest::mouseClick(canvas.get(), Qt::RightButton, {}, (docPos / 2).toPoint());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return offered;
+    }
+
+private Q_SLOTS:
+    // A tall frame on the left, two stacked on the right; the upper right one shows a photo
+    // read from a file.
+    void init()
+    {
+        CollageState::reset();
+        buildLayoutCatalogue();
+        CollageState &state = CollageState::instance();
+        state.settings.cornerTopLeft = state.settings.cornerBottomRight = false;
+        state.settings.dropShadow = 0;
+        state.settings.frameBackgroundColor1 = kFrame;
+        state.settings.backgroundColor1 = QColor(20, 40, 90);
+        state.zoomPercent = 50;
+        state.photoCountIndex = state.layoutIndex = 2;
         canvas = std::make_unique<QuiltraCanvasForm>();
         canvas->resize(980, 560);
         canvas->show();
         QVERIFY(QTest::qWaitForWindowExposed(canvas.get()));
         canvas->repaint();
-        QVERIFY(state().document.frameRects.size() == 3);
-    }
-
-    QRectF frame(int slot) const { return state().document.frameRects[slot]; }
-
-    QColor shownAt(QPointF docPos)
-    {
-        canvas->repaint();
-        return canvas->grab().toImage().pixelColor(toWidget(docPos));
-    }
-
-    // The same view after the frame geometry was rebuilt, which scales every shown photo
-    // again from its source image.
-    QColor shownAfterRebuildAt(QPointF docPos)
-    {
-        state().document.clearGeometry();
+        QImage photo(document.frameRects.value(1).size().toSize(), QImage::Format_RGB32);
+        photo.fill(kPhoto);
+        path = folder.filePath("photo.png");
+        QVERIFY(photo.save(path) && placePhoto(1, path, readPhotoFile(path)));
         canvas->requestRedraw(false);
-        return shownAt(docPos);
-    }
-
-    // Right-presses at docPos and chooses choice ("Adjustments/Sepia"; empty: closes the
-    // menu). dialog plays the user in a dialog the choice opens. Returns what the menu
-    // offered, empty when none opened.
-    QStringList chooseFromMenu(QPointF docPos, const QString &choice, const DialogPart &dialog = {})
-    {
-        QStringList offered;
-        QTimer::singleShot(0, canvas.get(), [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            offered = menuTexts(menu);
-            const QStringList path = choice.split(QLatin1Char('/'));
-            QAction *action = actionNamed(menu, path.first());
-            if (!action) {
-                menu->close();
-                return;
-            }
-            if (path.size() > 1) {
-                // A submenu opens after a short delay.
-                clickItem(menu, action);
-                menu = action->menu();
-                if (!QTest::qWaitFor([menu] { return menu->isVisible(); })) {
-                    while (QWidget *popup = QApplication::activePopupWidget())
-                        popup->close();
-                    return;
-                }
-                action = actionNamed(menu, path.last());
-            }
-            if (dialog) {
-                QTimer::singleShot(0, canvas.get(), [dialog, this] {
-                    QWidget *modal = QApplication::activeModalWidget();
-                    if (auto *colours = qobject_cast<QColorDialog *>(modal))
-                        dialogStartColour = colours->currentColor();
-                    if (modal)
-                        dialog(modal);
-                });
-            }
-            clickItem(menu, action);
-        });
-        QTest::mouseClick(canvas.get(), Qt::RightButton, {}, toWidget(docPos));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return offered;
-    }
-
-    void putPhoto(int slot, const QImage &image, const QString &path = QString())
-    {
-        QVERIFY(placePhoto(slot, path, image));
-        canvas->requestRedraw(false);
-    }
-
-private Q_SLOTS:
-    void init()
-    {
-        CollageState::reset();
-        buildLayoutCatalogue();
-        CanvasSettings &settings = state().settings;
-        settings.cornerTopLeft = false;
-        settings.cornerBottomRight = false;
-        settings.dropShadow = 0;
-        settings.frameBackgroundColor1 = kFrameColour;
-        settings.backgroundColor1 = kBackground;
-        state().zoomPercent = kZoom;
     }
 
     void cleanup() { canvas.reset(); }
 
-    void menuOffersTheFrameCommands_data()
+    void menus_data()
     {
-        QTest::addColumn<bool>("filled");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<bool>("object");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("empty frame") << false << QStringList{"Frame Background", "Rotate Frame"};
-        QTest::newRow("frame with a photo") << true
-                                            << QStringList{"Adjustments",
-                                                           "Adjustments/Grayscale",
-                                                           "Adjustments/Sepia",
-                                                           "Adjustments/Contrast",
-                                                           "Adjustments/Brightness",
-                                                           "Adjustments/Gamma",
-                                                           "Adjustments/Invert Colors",
-                                                           "Adjustments/-",
-                                                           "Adjustments/Reset Image",
-                                                           "Clear Image",
-                                                           "Frame Background",
-                                                           "Rotate Frame"};
-    }
-
-    void menuOffersTheFrameCommands()
-    {
-        QFETCH(bool, filled);
-        QFETCH(QStringList, expected);
-        showLayout();
-        if (filled)
-            putPhoto(1, plainPhoto(frame(1).size().toSize(), kPhotoColour));
-        QCOMPARE(chooseFromMenu(frame(1).center(), QString()), expected);
-        // Built anew on every click, without piling up old submenus.
-        QCOMPARE(chooseFromMenu(frame(1).center(), QString()), expected);
-        QVERIFY(canvas->findChildren<QMenu *>().size() <= 2);
-        QCOMPARE(chooseFromMenu(QPointF(20, 20), QString()), QStringList());
-    }
-
-    void commandsChangeTheFrame_data()
-    {
-        QTest::addColumn<bool>("filled");
-        QTest::addColumn<QString>("choice");
-        QTest::addColumn<DialogPart>("dialog");
-        QTest::addColumn<QColor>("expected"); // invalid: any grey, none of the photo's colour
-        const auto value = [](const QString &text) {
-            return typeAndPress("contrastSpinBox", text, "applyButton");
-        };
+        const QString a = "Adjustments/";
         // clang-format off
-        QTest::newRow("grayscale") << true << "Adjustments/Grayscale" << DialogPart() << QColor();
-        // 0.393 * 100 + 0.769 * 150 + 0.189 * 200 = 192.45, and so on.
-        QTest::newRow("sepia") << true << "Adjustments/Sepia" << DialogPart()
-            << QColor(192, 171, 133);
-        QTest::newRow("brightness") << true << "Adjustments/Brightness" << value("50")
-            << QColor(150, 200, 250);
-        QTest::newRow("contrast") << true << "Adjustments/Contrast" << value("-255")
-            << QColor(128, 128, 128);
-        QTest::newRow("gamma") << true << "Adjustments/Gamma" << value("-100")
-            << QColor(0, 0, 0);
-        QTest::newRow("invert") << true << "Adjustments/Invert Colors" << value("255")
-            << QColor(155, 105, 55);
-        QTest::newRow("adjustment cancelled") << true << "Adjustments/Brightness"
-            << typeAndPress("contrastSpinBox", "50", "cancelButton") << kPhotoColour;
-        QTest::newRow("clear") << true << "Clear Image" << DialogPart() << kFrameColour;
-        QTest::newRow("frame background") << false << "Frame Background"
-            << pickColour(QColor(10, 200, 30)) << QColor(10, 200, 30);
-        QTest::newRow("frame background cancelled") << false << "Frame Background"
-            << pickColour(QColor()) << kFrameColour;
+        QTest::newRow("empty frame") << 2 << false << QStringList{"Frame Background", "Rotate Frame"};
+        QTest::newRow("photo") << 1 << false << QStringList{"Adjustments", a + "Grayscale",
+            a + "Sepia", a + "Contrast", a + "Brightness", a + "Gamma", a + "Invert Colors", a + "-",
+            a + "Reset Image", "Clear Image", "Frame Background", "Rotate Frame"};
+        QTest::newRow("object over a photo") << 1 << true << QStringList{"Delete"};
         // clang-format on
     }
 
-    void commandsChangeTheFrame()
+    // Built anew on every press, without piling up old submenus; an object's menu wins.
+    void menus()
     {
-        QFETCH(bool, filled);
-        QFETCH(QString, choice);
-        QFETCH(DialogPart, dialog);
-        QFETCH(QColor, expected);
-        showLayout();
-        if (filled)
-            putPhoto(1, plainPhoto(frame(1).size().toSize(), kPhotoColour));
-        const QPointF centre = frame(1).center();
-        QCOMPARE(shownAt(centre), filled ? kPhotoColour : kFrameColour);
-        chooseFromMenu(centre, choice, dialog);
-        for (const QColor &shown : {shownAt(centre), shownAfterRebuildAt(centre)}) {
-            if (expected.isValid()) {
-                QCOMPARE(shown, expected);
-            } else {
-                QVERIFY(shown.red() == shown.green() && shown.green() == shown.blue());
-                QVERIFY(shown != kPhotoColour);
-            }
+        QFETCH(int, slot);
+        QFETCH(bool, object);
+        QFETCH(QStringList, expected);
+        const QPointF centre = document.frameRects.value(slot).center();
+        int id = -1;
+        if (object) {
+            createEmoji(QString::fromUcs4(U"\U0001F600"));
+            OverlayObject &emoji = document.objects.last();
+            id = std::exchange(document.selectedObjectId, -1);
+            emoji.rect.moveCenter(centre.toPoint());
+            emoji.x = emoji.rect.x();
+            emoji.y = emoji.rect.y();
+            canvas->requestRedraw(false);
+            canvas->repaint();
         }
-        if (choice == QLatin1String("Frame Background"))
-            QCOMPARE(dialogStartColour, QColor(Qt::white));
-        // The neighbouring frame is not touched.
-        QCOMPARE(shownAt(frame(2).center()), kFrameColour);
-    }
-
-    // The frame's outline turns about its centre; the photo stays and is cut by it.
-    void rotateFrameTurnsItClockwise()
-    {
-        showLayout();
-        putPhoto(1, plainPhoto(frame(1).size().toSize(), kPhotoColour));
-        const QRectF rect = frame(1);
-        // Just above the top edge, a quarter of the width left and right of the centre.
-        // Turned 30 degrees clockwise, the left half of the frame rises over the first
-        // point, the right half sinks away from the second.
-        const QPointF aboveLeft(rect.center().x() - rect.width() / 4, rect.top() - 10);
-        const QPointF aboveRight(rect.center().x() + rect.width() / 4, rect.top() - 10);
-        QCOMPARE(shownAt(aboveLeft), kBackground);
-        state().layoutCatalogue[2][2].cells[1].rotation = 20;
-        int shownInDialog = 0;
-        chooseFromMenu(rect.center(), QStringLiteral("Rotate Frame"), [&](QWidget *dialog) {
-            shownInDialog = dialog->findChild<QSpinBox *>("rotateSpinBox")->value();
-            typeAndPress("rotateSpinBox", "30", "okButton")(dialog);
-        });
-        QCOMPARE(shownInDialog, 20);
-        QCOMPARE(shownAt(aboveLeft), kFrameColour);
-        QCOMPARE(shownAt(aboveRight), kBackground);
-        QCOMPARE(shownAt(rect.center()), kPhotoColour);
-
-        chooseFromMenu(rect.center(), QStringLiteral("Rotate Frame"),
-                       typeAndPress("rotateSpinBox", "0", "cancelButton"));
-        QCOMPARE(shownAt(aboveLeft), kFrameColour);
-    }
-
-    void resetImageReadsTheFileAgain_data()
-    {
-        QTest::addColumn<bool>("fileKept");
-        QTest::addColumn<QColor>("expected");
-        // Sepia twice accumulates: (192, 171, 133) then (232.1, 206.7, 160.9).
-        QTest::newRow("file still there") << true << kPhotoColour;
-        QTest::newRow("file gone") << false << QColor(232, 206, 160);
-    }
-
-    void resetImageReadsTheFileAgain()
-    {
-        QFETCH(bool, fileKept);
-        QFETCH(QColor, expected);
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("photo.png"));
-        QVERIFY(plainPhoto(QSize(400, 300), kPhotoColour).save(path));
-        showLayout();
-        putPhoto(1, readPhotoFile(path), path);
-        const QPointF centre = frame(1).center();
-        chooseFromMenu(centre, QStringLiteral("Adjustments/Sepia"));
-        chooseFromMenu(centre, QStringLiteral("Adjustments/Sepia"));
-        QCOMPARE(shownAt(centre), QColor(232, 206, 160));
-        state().document.photos[1].angle = 5.0f;
-        if (!fileKept)
-            QVERIFY(QFile::remove(path));
-        chooseFromMenu(centre, QStringLiteral("Adjustments/Reset Image"));
-        QCOMPARE(state().document.photos[1].angle, 0.0f);
-        QCOMPARE(shownAt(centre), expected);
-    }
-
-    void objectMenuDeletes_data()
-    {
-        QTest::addColumn<bool>("selectedBefore");
-        QTest::addColumn<bool>("choose");
-        QTest::addColumn<int>("changed");
-        QTest::newRow("another object, Delete chosen") << false << true << 2;
-        QTest::newRow("selected object, menu closed") << true << false << 1;
-    }
-
-    void objectMenuDeletes()
-    {
-        QFETCH(bool, selectedBefore);
-        QFETCH(bool, choose);
-        QFETCH(int, changed);
-        createEmoji(QString::fromUcs4(U"\U0001F600"));
-        const int id = state().document.objects.constLast().id;
-        if (!selectedBefore)
-            state().document.selectedObjectId = -1;
-        showLayout();
-        putPhoto(1, plainPhoto(frame(1).size().toSize(), kPhotoColour));
-        // The object lies over a frame with a photo: its own menu wins.
-        OverlayObject &object = state().document.objects.last();
-        object.x = frame(1).center().x() - object.rect.width() / 2;
-        object.y = frame(1).center().y() - object.rect.height() / 2;
-        object.rect.moveTo(int(object.x), int(object.y));
-        canvas->requestRedraw(false);
-        canvas->repaint();
-        const QRectF bounds = object.bounds;
-        QVERIFY(frame(1).contains(bounds.center()));
-        QSignalSpy selection(canvas.get(), &QuiltraCanvasForm::selectedItemChanged);
         QSignalSpy deletion(canvas.get(), &QuiltraCanvasForm::deleteSelectedItem);
-        const QStringList offered =
-            chooseFromMenu(bounds.center(), choose ? QStringLiteral("Delete") : QString());
-        QCOMPARE(offered, QStringList{"Delete"});
-        QCOMPARE(selection.count(), changed);
-        QCOMPARE(state().document.selectedObjectId, id);
-        QCOMPARE(deletion.count(), choose ? 1 : 0);
+        QCOMPARE(rightClick(centre, "Delete"), expected);
+        QCOMPARE(rightClick(centre), expected);
+        QVERIFY(canvas->findChildren<QMenu *>().size() <= 2);
+        QCOMPARE(document.selectedObjectId, id);
+        QCOMPARE(deletion.count(), object ? 1 : 0);
+    }
+
+    void commands_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // an empty step removes the photo's file
+        QTest::addColumn<DialogPart>("act");
+        QTest::addColumn<QPointF>("probe");   // in parts of the frame's width and height
+        QTest::addColumn<QColor>("expected"); // invalid: any grey
+        const QPointF mid(0.5, 0.5);
+        const QColor sepia(192, 171, 133); // 0.393 * 100 + 0.769 * 150 + 0.189 * 200, ...
+        const DialogPart none;
+        const DialogPart green = [](QWidget *dialog) {
+            auto *colours = qobject_cast<QColorDialog *>(dialog);
+            QCOMPARE(colours->currentColor(), QColor(Qt::white));
+            colours->setCurrentColor(QColor(10, 200, 30));
+            colours->accept();
+        };
+        using L = QStringList;
+        const QString a = "Adjustments/";
+        // clang-format off
+        QTest::newRow("grayscale") << L{a + "Grayscale"} << none << mid << QColor();
+        QTest::newRow("sepia") << L{a + "Sepia"} << none << mid << sepia;
+        QTest::newRow("reset") << L{a + "Sepia", a + "Reset Image"} << none << mid << kPhoto;
+        QTest::newRow("reset, file gone") << L{a + "Sepia", "", a + "Reset Image"} << none << mid
+            << sepia;
+        QTest::newRow("clear") << L{"Clear Image"} << none << mid << kFrame;
+        QTest::newRow("frame background") << L{"Clear Image", "Frame Background"} << green << mid
+            << QColor(10, 200, 30);
+        QTest::newRow("brightness") << L{a + "Brightness"} << inDialog("50", "applyButton") << mid
+            << QColor(150, 200, 250);
+        QTest::newRow("contrast, enter") << L{a + "Contrast"} << inDialog("-255", "return") << mid
+            << QColor(128, 128, 128);
+        // (100 / 255)^(100 / 799) * 255 = 226.8, and so on.
+        QTest::newRow("gamma at most") << L{a + "Gamma"} << inDialog("end", "applyButton") << mid
+            << QColor(226, 238, 247);
+        QTest::newRow("cancelled") << L{a + "Brightness"} << inDialog("5", "cancelButton") << mid << kPhoto;
+        QTest::newRow("escaped") << L{a + "Gamma"} << inDialog("end", "escape") << mid << kPhoto;
+        QTest::newRow("closed") << L{a + "Contrast"} << inDialog("90", "close") << mid << kPhoto;
+        // The frame turned clockwise rises left of its centre, over its old top edge.
+        QTest::newRow("rotate") << L{"Rotate Frame"} << inDialog("30", "okButton")
+            << QPointF(0.25, -0.03) << kFrame;
+        // clang-format on
+    }
+
+    // Whatever closes a dialog deletes it; only its accepting button changes the frame.
+    void commands()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(DialogPart, act);
+        QFETCH(QPointF, probe);
+        QFETCH(QColor, expected);
+        const QRectF frame = document.frameRects.value(1);
+        const QPointF at =
+            frame.topLeft() + QPointF(probe.x() * frame.width(), probe.y() * frame.height());
+        document.photos[1].angle = 1.0f;
+        for (const QString &step : steps) {
+            if (step.isEmpty())
+                QVERIFY(QFile::remove(path));
+            else
+                rightClick(frame.center(), step, act);
+        }
+        QVERIFY(canvas->findChildren<QDialog *>().isEmpty());
+        QCOMPARE(document.photos[1].angle, steps.last().endsWith("Reset Image") ? 0.0f : 1.0f);
+        // Rebuilding the frames scales every shown photo again from its source image.
+        for (QColor shown :
+             {shownAt(at), (document.clearGeometry(), canvas->requestRedraw(false), shownAt(at))}) {
+            if (!expected.isValid() && shown.hsvSaturation() == 0)
+                shown = QColor(); // any grey
+            QCOMPARE(shown, expected);
+        }
+        QCOMPARE(shownAt(document.frameRects.value(2).center()), kFrame);
     }
 };
 
