@@ -24,7 +24,7 @@ const QColor kPhoto(100, 150, 200);
 using DialogPart = std::function<void(QWidget *dialog)>;
 
 // Types into the spin box ("end": presses End on the slider instead), then closes the dialog
-// by close: a button's name, "escape", "return" or "close" (the window's close button).
+// by close: a button's name, "escape" or "close" (the window's close button).
 DialogPart inDialog(const QString &typed, const QString &close)
 {
     return [=](QWidget *dialog) {
@@ -40,7 +40,7 @@ DialogPart inDialog(const QString &typed, const QString &close)
         else if (close == "close")
             dialog->close();
         else
-            QTest::keyClick(spinBox, close == "escape" ? Qt::Key_Escape : Qt::Key_Return);
+            QTest::keyClick(spinBox, Qt::Key_Escape);
     };
 }
 
@@ -86,6 +86,8 @@ class TestFrameCommands : public QObject
         QObject scope; // no timer outlives the press
         QTimer::singleShot(0, &scope, [&] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
             QAction *chosen = nullptr;
             offered = menuTexts(menu, choice, &chosen);
             menu->close();
@@ -107,8 +109,6 @@ private Q_SLOTS:
         CollageState::reset();
         buildLayoutCatalogue();
         CollageState &state = CollageState::instance();
-        state.settings.cornerTopLeft = state.settings.cornerBottomRight = false;
-        state.settings.dropShadow = 0;
         state.settings.frameBackgroundColor1 = kFrame;
         state.settings.backgroundColor1 = QColor(20, 40, 90);
         state.zoomPercent = 50;
@@ -179,9 +179,11 @@ private Q_SLOTS:
         const DialogPart none;
         const DialogPart green = [](QWidget *dialog) {
             auto *colours = qobject_cast<QColorDialog *>(dialog);
-            QCOMPARE(colours->currentColor(), QColor(Qt::white));
+            const QColor start = colours->currentColor();
             colours->setCurrentColor(QColor(10, 200, 30));
             colours->accept();
+            QCOMPARE(start,
+                     QColor(Qt::white)); // the cell's own, not the colour frames are drawn in
         };
         using L = QStringList;
         const QString a = "Adjustments/";
@@ -196,14 +198,13 @@ private Q_SLOTS:
             << QColor(10, 200, 30);
         QTest::newRow("brightness") << L{a + "Brightness"} << inDialog("50", "applyButton") << mid
             << QColor(150, 200, 250);
-        QTest::newRow("contrast, enter") << L{a + "Contrast"} << inDialog("-255", "return") << mid
-            << QColor(128, 128, 128);
         // (100 / 255)^(100 / 799) * 255 = 226.8, and so on.
         QTest::newRow("gamma at most") << L{a + "Gamma"} << inDialog("end", "applyButton") << mid
             << QColor(226, 238, 247);
-        QTest::newRow("cancelled") << L{a + "Brightness"} << inDialog("5", "cancelButton") << mid << kPhoto;
+        QTest::newRow("cancelled") << L{a + "Contrast"} << inDialog("5", "cancelButton") << mid
+            << kPhoto;
         QTest::newRow("escaped") << L{a + "Gamma"} << inDialog("end", "escape") << mid << kPhoto;
-        QTest::newRow("closed") << L{a + "Contrast"} << inDialog("90", "close") << mid << kPhoto;
+        QTest::newRow("closed") << L{a + "Brightness"} << inDialog("90", "close") << mid << kPhoto;
         // The frame turned clockwise rises left of its centre, over its old top edge.
         QTest::newRow("rotate") << L{"Rotate Frame"} << inDialog("30", "okButton")
             << QPointF(0.25, -0.03) << kFrame;
