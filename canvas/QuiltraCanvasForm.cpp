@@ -2,10 +2,16 @@
 
 #include "CollageHQImageThread.h"
 #include "CollageState.h"
+#include "FrameCommands.h"
+#include "ImageFilter.h"
 #include "KXGlobal.h"
+#include "LayoutCell.h"
 #include "PhotoPlacement.h"
+#include "QuiltraFilterDialog.h"
+#include "QuiltraRotateDialog.h"
 #include "ui_QuiltraCanvasForm.h"
 
+#include <QColorDialog>
 #include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -13,6 +19,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -145,9 +152,162 @@ Qt::DropAction QuiltraCanvasForm::execPhotoDrag(QDrag *drag)
 
 void QuiltraCanvasForm::contextMenuRequested(QPoint widgetPos, QPointF docPos)
 {
-    // The frame menu is built here; until then a right press does nothing.
-    Q_UNUSED(widgetPos);
-    Q_UNUSED(docPos);
+    const CollageDocument &document = state().document;
+    currentFrame = frameAt(document, docPos);
+    const QPoint globalPos = mapToGlobal(widgetPos);
+    const int objectIndex = objectAt(document, wholeDocPoint(docPos));
+    if (objectIndex >= 0)
+        showObjectMenu(objectIndex, wholeDocPoint(docPos), globalPos);
+    else if (currentFrame >= 0 && currentFrame < kPhotoSlotCount)
+        showFrameMenu(globalPos);
+}
+
+void QuiltraCanvasForm::showObjectMenu(int objectIndex, QPoint docPoint, QPoint globalPos)
+{
+    CollageDocument &document = state().document;
+    const OverlayObject &object = document.objects[objectIndex];
+    const int id = object.id;
+    heldObjectId = id;
+    dragStart = QPointF(object.x, object.y);
+    pressPos = docPoint;
+    objectDragging = false;
+    if (id != document.selectedObjectId) {
+        document.selectedObjectId = id;
+        Q_EMIT selectedItemChanged();
+        markDocumentChanged();
+    }
+    Q_EMIT selectedItemChanged();
+
+    QMenu *menu = clearedContextMenu();
+    connect(menu->addAction(tr("Delete")), &QAction::triggered, this,
+            &QuiltraCanvasForm::onDeleteAction);
+    menu->exec(globalPos);
+}
+
+void QuiltraCanvasForm::showFrameMenu(QPoint globalPos)
+{
+    QMenu *menu = clearedContextMenu();
+    const auto add = [this](QMenu *to, const QString &text, void (QuiltraCanvasForm::*slot)()) {
+        connect(to->addAction(text), &QAction::triggered, this, slot);
+    };
+    if (!state().document.photos[size_t(currentFrame)].displayImage.isNull()) {
+        QMenu *adjustments = menu->addMenu(tr("Adjustments"));
+        add(adjustments, tr("Grayscale"), &QuiltraCanvasForm::onGrayscaleAction);
+        add(adjustments, tr("Sepia"), &QuiltraCanvasForm::onSepiaAction);
+        add(adjustments, tr("Contrast"), &QuiltraCanvasForm::onContrastAction);
+        add(adjustments, tr("Brightness"), &QuiltraCanvasForm::onBrightnessAction);
+        add(adjustments, tr("Gamma"), &QuiltraCanvasForm::onGammaAction);
+        add(adjustments, tr("Invert Colors"), &QuiltraCanvasForm::onInvertColorsAction);
+        adjustments->addSeparator();
+        add(adjustments, tr("Reset Image"), &QuiltraCanvasForm::onResetImageAction);
+        add(menu, tr("Clear Image"), &QuiltraCanvasForm::onClearImageAction);
+    }
+    add(menu, tr("Frame Background"), &QuiltraCanvasForm::onFrameBackgroundAction);
+    add(menu, tr("Rotate Frame"), &QuiltraCanvasForm::onFrameRotateAction);
+    menu->exec(globalPos);
+}
+
+QMenu *QuiltraCanvasForm::clearedContextMenu()
+{
+    if (!contextMenu) {
+        contextMenu = new QMenu(this);
+        contextMenu->setAccessibleName(tr("Frame and object commands"));
+    }
+    contextMenu->clear();
+    // clear() leaves submenus alive as children of the menu; without this every right
+    // click would add another one.
+    qDeleteAll(contextMenu->findChildren<QMenu *>(Qt::FindDirectChildrenOnly));
+    return contextMenu;
+}
+
+void QuiltraCanvasForm::on_setFilter(int filterIndex, int value)
+{
+    if (filterPhoto(currentFrame, filterIndex, value))
+        markDocumentChanged();
+}
+
+void QuiltraCanvasForm::runFilterDialog(int filterIndex)
+{
+    if (currentFrame < 0 || currentFrame >= kPhotoSlotCount)
+        return;
+    auto *dialog = new QuiltraFilterDialog(this);
+    connect(dialog, &QuiltraFilterDialog::setFilter, this, &QuiltraCanvasForm::on_setFilter);
+    dialog->setImage(state().document.photos[size_t(currentFrame)].displayImage);
+    dialog->setFilterIndex(filterIndex);
+    dialog->exec(); // deletes itself on closing: nothing may be read from it here
+}
+
+void QuiltraCanvasForm::onGrayscaleAction()
+{
+    if (grayscalePhoto(currentFrame))
+        markDocumentChanged();
+}
+
+void QuiltraCanvasForm::onSepiaAction()
+{
+    on_setFilter(ImageFilter::Sepia, 0);
+}
+
+void QuiltraCanvasForm::onContrastAction()
+{
+    runFilterDialog(ImageFilter::Contrast);
+}
+
+void QuiltraCanvasForm::onBrightnessAction()
+{
+    runFilterDialog(ImageFilter::Brightness);
+}
+
+void QuiltraCanvasForm::onGammaAction()
+{
+    runFilterDialog(ImageFilter::Gamma);
+}
+
+void QuiltraCanvasForm::onInvertColorsAction()
+{
+    runFilterDialog(ImageFilter::Invert);
+}
+
+void QuiltraCanvasForm::onResetImageAction()
+{
+    if (resetPhoto(currentFrame))
+        markDocumentChanged();
+}
+
+void QuiltraCanvasForm::onClearImageAction()
+{
+    if (clearPhoto(currentFrame))
+        markDocumentChanged();
+}
+
+void QuiltraCanvasForm::onFrameBackgroundAction()
+{
+    const LayoutCell *cell = frameCell(currentFrame);
+    if (!cell)
+        return;
+    QColorDialog dialog(cell->backgroundColor);
+    connect(&dialog, &QColorDialog::colorSelected, this, [this](const QColor &color) {
+        if (setFrameBackground(currentFrame, color))
+            markDocumentChanged();
+    });
+    dialog.exec();
+}
+
+void QuiltraCanvasForm::onFrameRotateAction()
+{
+    const LayoutCell *cell = frameCell(currentFrame);
+    if (!cell)
+        return;
+    auto *dialog = new QuiltraRotateDialog(this);
+    connect(dialog, &QuiltraRotateDialog::newRotateVal, this, &QuiltraCanvasForm::onNewRotateVal);
+    dialog->setValue(cell->rotation);
+    dialog->exec(); // deletes itself on closing
+}
+
+void QuiltraCanvasForm::onNewRotateVal(int val)
+{
+    if (setFrameRotation(currentFrame, val))
+        markDocumentChanged();
 }
 
 std::optional<QPointF> QuiltraCanvasForm::toDocument(QPointF widgetPos) const

@@ -10,6 +10,7 @@
 
 class CollageHQImageThread;
 class QDrag;
+class QMenu;
 class QTimer;
 
 namespace Ui {
@@ -44,6 +45,11 @@ public:
     // The collage at full canvas size as exported: no selection marker.
     QImage renderCollageImage();
 
+    // Applies an adjustment to the photo of the frame the menu was opened on; the
+    // adjustment dialog's Apply lands here. Not a named slot: the form's by-name wiring
+    // would look for a child called "setFilter".
+    void on_setFilter(int filterIndex, int value);
+
 Q_SIGNALS:
     void selectedItemChanged();
     void selectedItemPosChanged();
@@ -52,7 +58,18 @@ Q_SIGNALS:
 public Q_SLOTS:
     void generateHQImage();
     void onHQImageReady(QImage image);
+    void onClearImageAction();
     void onDeleteAction();
+    void onFrameBackgroundAction();
+    void onFrameRotateAction();
+    void onNewRotateVal(int val);
+    void onGrayscaleAction();
+    void onSepiaAction();
+    void onContrastAction();
+    void onBrightnessAction();
+    void onGammaAction();
+    void onInvertColorsAction();
+    void onResetImageAction();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -70,8 +87,14 @@ protected:
     virtual Qt::DropAction execPhotoDrag(QDrag *drag);
 
 private:
-    // A right press on the canvas; the frame menu hangs here.
+    // A right press on the canvas: the object menu over an overlay object, else the
+    // frame menu over a frame.
     void contextMenuRequested(QPoint widgetPos, QPointF docPos);
+    void showObjectMenu(int objectIndex, QPoint docPoint, QPoint globalPos);
+    void showFrameMenu(QPoint globalPos);
+    // Empties the menu, dropping the actions and submenus of the last build.
+    QMenu *clearedContextMenu();
+    void runFilterDialog(int filterIndex);
     void pressPhoto(QPointF docPos, bool shift);
     void startPhotoDrag(int slot);
     void dropFile(const QString &path, int targetSlot);
@@ -115,4 +138,5 @@ private:
     // Set when the last render could not be made or shown at this size.
     bool viewUnavailable = false;
     CollageRenderer renderer;
+    QMenu *contextMenu = nullptr;
 };
