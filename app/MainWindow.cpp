@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
 #include "KXGlobal.h"
+#include "QuiltraCanvasForm.h"
+#include "QuiltraForm.h"
 #include "WindowGeometry.h"
 #include "ui_MainWindow.h"
 
@@ -17,9 +19,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     restoreWindowGeometry();
 
     pages = new QStackedLayout;
-    editorPage = new QWidget(this);
-    editorPage->show();
-    pages->addWidget(editorPage);
+    editorForm = new QuiltraForm(this);
+    editorForm->show();
+    pages->addWidget(editorForm);
 
     auto *column = new QVBoxLayout;
     column->addLayout(pages);
@@ -60,13 +62,18 @@ void MainWindow::saveWindowGeometry() const
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
-    // The Shift state goes to the canvas once the editor form hosts one; no other
-    // key is handled here, and none is passed on.
+    // No other key is handled here, and none is passed on.
+    if (event->key() == Qt::Key_Shift && editorForm && editorForm->canvasForm())
+        editorForm->canvasForm()->setShiftPressed(true);
     event->ignore();
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent *event)
 {
+    // Any release ends the Shift state the canvas was told of; its gestures read the
+    // modifiers of their own events, so a stale state here changes nothing they do.
+    if (editorForm && editorForm->canvasForm())
+        editorForm->canvasForm()->setShiftPressed(false);
     event->ignore();
 }
 
@@ -78,7 +85,17 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::changeEvent(QEvent *event)
 {
-    // Theme changes reach the editor form's icons once the form exists; other change
-    // events are deliberately not passed on.
-    event->ignore();
+    // Before the toolkit reports a colour scheme, a theme switch shows up only as a new
+    // palette, so each of these may change which icon variant is right.
+    switch (event->type()) {
+    case QEvent::ThemeChange:
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+        if (editorForm)
+            editorForm->updateThemeIcons();
+        break;
+    default:
+        break;
+    }
+    QMainWindow::changeEvent(event);
 }

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class QStackedLayout;
+class QuiltraForm;
 
 namespace Ui {
 class MainWindow;
@@ -30,5 +31,5 @@ private:
 
     Ui::MainWindow *ui;
     QStackedLayout *pages = nullptr;
-    QWidget *editorPage = nullptr;
+    QuiltraForm *editorForm = nullptr;
 };

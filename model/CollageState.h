@@ -39,6 +39,8 @@ public:
     int photoCountIndex = 9;
     int layoutIndex = 0;
     QString lastPicturesDir;
+    // Where the next export dialog starts: a folder, or the last file exported this run.
+    QString exportImagePath;
 
     int nextObjectId = 0;
     int labelCounter = 0;

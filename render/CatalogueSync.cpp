@@ -21,12 +21,13 @@ QRectF toPercent(const QRectF &pixels, qreal width, qreal height)
 }
 
 // Writes a list of divider rectangles into a template's list of lines, entry by entry.
-void syncLines(const QList<QRectF> &dividers, QList<QRectF> &lines, int margin, qreal width,
-               qreal height, bool flatten)
+void syncLines(const QList<QRectF> &dividers, QList<QRectF> &lines, int margin, int topOffset,
+               qreal width, qreal height, bool flatten)
 {
     const qsizetype count = std::min(dividers.size(), lines.size());
     for (qsizetype i = 0; i < count; ++i) {
-        QRectF line = toPercent(dividers[i].translated(-margin, -margin), width, height);
+        QRectF line =
+            toPercent(dividers[i].translated(-margin, -(margin + topOffset)), width, height);
         if (flatten)
             line.setHeight(0.0);
         lines[i] = line;
@@ -77,11 +78,13 @@ void syncLinesToCatalogue()
     if (!layout)
         return;
     const int margin = state.settings.margin;
+    const int topOffset = state.settings.topOffset;
     const qreal width = state.canvasSize.width() - 2.0 * margin;
-    const qreal height = state.canvasSize.height() - 2.0 * margin;
+    const qreal height = state.canvasSize.height() - 2.0 * margin - topOffset;
     if (!(width > 0.0) || !(height > 0.0))
         return;
-    syncLines(state.document.horizontalDividers, layout->horizontalLines, margin, width, height,
-              true);
-    syncLines(state.document.verticalDividers, layout->verticalLines, margin, width, height, false);
+    syncLines(state.document.horizontalDividers, layout->horizontalLines, margin, topOffset, width,
+              height, true);
+    syncLines(state.document.verticalDividers, layout->verticalLines, margin, topOffset, width,
+              height, false);
 }

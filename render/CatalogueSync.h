@@ -7,6 +7,6 @@
 
 // frameRects into the rectangular cells' corners, the spacing insets undone.
 void syncCellsToCatalogue();
-// horizontalDividers and verticalDividers into the template's lines (these ignore the top
-// offset).
+// horizontalDividers and verticalDividers into the template's lines, mapped like the
+// frames.
 void syncLinesToCatalogue();

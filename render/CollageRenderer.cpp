@@ -6,6 +6,7 @@
 #include "FrameGeometry.h"
 #include "LayerBuffer.h"
 #include "OverlayPainter.h"
+#include "PhotoPlacement.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -170,7 +171,8 @@ void CollageRenderer::computeDividerGeometry(const QRect &target)
     CollageState &state = CollageState::instance();
     const LayoutTemplate *layout = state.currentLayout();
     if (layout) {
-        const FrameArea area = frameArea(target, state.settings.margin, 0);
+        // The same vertical mapping as the frames, so the dividers lie in the gaps.
+        const FrameArea area = frameArea(target, state.settings.margin, state.settings.topOffset);
         auto build = [&area](QList<QRectF> &dividers, const QList<QRectF> &lines) {
             if (!dividers.isEmpty())
                 return;
@@ -249,9 +251,22 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
         return;
     if (rescale) {
         const int width = displayWidth(photo.sourceImage, photo.scale);
-        photo.displayImage =
-            width > 0 ? photo.sourceImage.scaledToWidth(width, Qt::FastTransformation) : QImage();
-        photo.displaySize = photo.displayImage.size();
+        const bool fits =
+            width > 0 &&
+            scaledPhotoSize(photo.sourceImage.size(), qreal(width) / photo.sourceImage.width(),
+                            maxDisplayPixels(CollageState::instance().canvasSize));
+        // A size the photo may not take keeps the display image it has, so the photo
+        // stays visible and within reach.
+        if (fits) {
+            const QImage scaled = photo.sourceImage.scaledToWidth(width, Qt::FastTransformation);
+            if (!scaled.isNull()) {
+                photo.displayImage = scaled;
+                photo.displaySize = scaled.size();
+            }
+        } else if (width <= 0) {
+            photo.displayImage = QImage();
+            photo.displaySize = photo.displayImage.size();
+        }
     }
     if (!painter.isActive())
         return;

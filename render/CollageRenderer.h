@@ -44,8 +44,8 @@ public:
     // with its photo through painter (nothing is drawn when painter is not active) and
     // writes the live frames back into the layout.
     void renderFrames(QPainter &painter, const QRect &target, bool forExport);
-    // Builds each empty divider list from the layout (margin only, no top offset) and
-    // writes the dividers back into the layout.
+    // Builds each empty divider list from the layout, mapped like the frames, and writes
+    // the dividers back into the layout.
     void computeDividerGeometry(const QRect &target);
     // The overlay objects with, unless forExport, the selection marker; a null image when
     // there are no objects.

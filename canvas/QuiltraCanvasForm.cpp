@@ -1,0 +1,580 @@
+#include "QuiltraCanvasForm.h"
+
+#include "CollageHQImageThread.h"
+#include "CollageState.h"
+#include "KXGlobal.h"
+#include "PhotoPlacement.h"
+#include "ui_QuiltraCanvasForm.h"
+
+#include <QDir>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+#include <QUrl>
+#include <QWheelEvent>
+#include <cmath>
+
+namespace {
+
+constexpr int kHQTickMs = 1000;
+constexpr int kDragPixmapWidth = 48;
+// The screen rendering and its layers take about twenty bytes a pixel; beyond this many
+// pixels the canvas shows a message instead of asking for gigabytes.
+constexpr qint64 kMaxViewRenderPixels = qint64(64) * 1024 * 1024;
+
+CollageState &state()
+{
+    return CollageState::instance();
+}
+
+qint64 pixelCount(QSize size)
+{
+    return qint64(size.width()) * size.height();
+}
+
+// The full canvas as whole pixels, empty when the size is none an image can have.
+QRect canvasTarget()
+{
+    const QSizeF size = state().canvasSize;
+    if (!(size.width() >= 1.0) || !(size.height() >= 1.0) ||
+        size.width() > qreal(std::numeric_limits<int>::max()) ||
+        size.height() > qreal(std::numeric_limits<int>::max())) {
+        return QRect();
+    }
+    return QRect(0, 0, int(size.width()), int(size.height()));
+}
+
+bool isShift(Qt::KeyboardModifiers modifiers)
+{
+    return modifiers.testFlag(Qt::ShiftModifier);
+}
+
+} // namespace
+
+QuiltraCanvasForm::QuiltraCanvasForm(QWidget *parent)
+    : QWidget(parent), ui(new Ui::QuiltraCanvasForm)
+{
+    ui->setupUi(this);
+    setAcceptDrops(true);
+    // The resize cursor shows while hovering a divider, not only while a button is held.
+    setMouseTracking(true);
+}
+
+QuiltraCanvasForm::~QuiltraCanvasForm()
+{
+    // A request still running would be destroyed with the canvas mid-run.
+    for (CollageHQImageThread *request : findChildren<CollageHQImageThread *>())
+        request->wait();
+    delete ui;
+}
+
+void QuiltraCanvasForm::requestRedraw(bool backgroundChanged)
+{
+    documentDirty = true;
+    backgroundDirty = backgroundDirty || backgroundChanged;
+    update();
+}
+
+void QuiltraCanvasForm::requestRescale()
+{
+    viewDirty = true;
+    update();
+}
+
+void QuiltraCanvasForm::setShiftPressed(bool pressed)
+{
+    shiftPressed = pressed;
+}
+
+QImage QuiltraCanvasForm::renderCollageImage()
+{
+    return renderer.renderCollage(canvasTarget(), true);
+}
+
+void QuiltraCanvasForm::generateHQImage()
+{
+    if (viewDirty || documentDirty)
+        return;
+    if (hqCountdown > 0) {
+        --hqCountdown;
+        return;
+    }
+    if (hqTimer)
+        hqTimer->stop();
+    if (hqRequest || collageImage.isNull() || viewImage.isNull())
+        return;
+    auto *request = new CollageHQImageThread(collageImage, viewImage.size(), this);
+    hqRequest = request;
+    hqRequestGeneration = viewGeneration;
+    connect(request, &CollageHQImageThread::hqImageReady, this, &QuiltraCanvasForm::onHQImageReady);
+    connect(request, &QThread::finished, request, &QObject::deleteLater);
+    request->start();
+}
+
+void QuiltraCanvasForm::onHQImageReady(QImage image)
+{
+    hqRequest = nullptr;
+    const bool current = !viewDirty && !documentDirty && !panning && !draggingPhoto &&
+                         hqRequestGeneration == viewGeneration && !image.isNull() &&
+                         image.size() == viewImage.size();
+    if (!current) {
+        hqCountdown = kHQCountdownTicks;
+        return;
+    }
+    viewImage = image;
+    update();
+}
+
+void QuiltraCanvasForm::onDeleteAction()
+{
+    Q_EMIT deleteSelectedItem();
+}
+
+Qt::DropAction QuiltraCanvasForm::execPhotoDrag(QDrag *drag)
+{
+    return drag->exec(Qt::CopyAction | Qt::MoveAction);
+}
+
+void QuiltraCanvasForm::contextMenuRequested(QPoint widgetPos, QPointF docPos)
+{
+    // The frame menu is built here; until then a right press does nothing.
+    Q_UNUSED(widgetPos);
+    Q_UNUSED(docPos);
+}
+
+std::optional<QPointF> QuiltraCanvasForm::toDocument(QPointF widgetPos) const
+{
+    return widgetToDocument(widgetPos, state().zoomPercent);
+}
+
+OverlayObject *QuiltraCanvasForm::heldObject()
+{
+    return heldObjectId < 0 ? nullptr : state().document.objectById(heldObjectId);
+}
+
+void QuiltraCanvasForm::markDocumentChanged()
+{
+    documentDirty = true;
+    update();
+}
+
+void QuiltraCanvasForm::mousePressEvent(QMouseEvent *event)
+{
+    const std::optional<QPointF> docPos = toDocument(QPointF(event->pos()));
+    if (!docPos)
+        return;
+    if (event->button() == Qt::RightButton) {
+        contextMenuRequested(event->pos(), *docPos);
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+
+    CollageDocument &document = state().document;
+    const int objectIndex = objectAt(document, wholeDocPoint(*docPos));
+    if (objectIndex >= 0) {
+        const OverlayObject &object = document.objects[objectIndex];
+        heldObjectId = object.id;
+        dragStart = QPointF(object.x, object.y);
+        pressPos = wholeDocPoint(*docPos);
+        objectDragging = true;
+        if (object.id != document.selectedObjectId) {
+            document.selectedObjectId = object.id;
+            Q_EMIT selectedItemChanged();
+            markDocumentChanged();
+        }
+        Q_EMIT selectedItemChanged();
+        return;
+    }
+
+    heldObjectId = -1;
+    document.selectedObjectId = -1;
+    Q_EMIT selectedItemChanged();
+    markDocumentChanged();
+
+    const DividerHit hit = dividerAt(document, *docPos, state().settings.spacing);
+    if (hit.orientation != DividerOrientation::None) {
+        setCursor(hit.orientation == DividerOrientation::Horizontal ? Qt::SizeVerCursor
+                                                                    : Qt::SizeHorCursor);
+        dividerDrag = beginDividerDrag(document, hit);
+        pressPos = wholeDocPoint(*docPos);
+        const QList<QRectF> &dividers = hit.orientation == DividerOrientation::Horizontal
+                                            ? document.horizontalDividers
+                                            : document.verticalDividers;
+        dragStart = dividers[hit.index].topLeft();
+        return;
+    }
+    pressPhoto(*docPos, isShift(event->modifiers()));
+}
+
+void QuiltraCanvasForm::pressPhoto(QPointF docPos, bool shift)
+{
+    CollageState &collage = state();
+    currentFrame = frameAt(collage.document, docPos);
+    if (currentFrame < 0 || currentFrame >= kPhotoSlotCount)
+        return;
+    const PhotoFrame &photo = collage.document.photos[size_t(currentFrame)];
+    if (!photoUnderProbe(photo, docProbe(docPos), collage.settings.topOffset))
+        return;
+    if (shift) {
+        startPhotoDrag(currentFrame);
+        return;
+    }
+    dragStart = photo.position;
+    pressPos = wholeDocPoint(docPos);
+    panning = true;
+}
+
+void QuiltraCanvasForm::startPhotoDrag(int slot)
+{
+    const QImage &display = state().document.photos[size_t(slot)].displayImage;
+    auto *drag = new QDrag(this);
+    auto *payload = new QMimeData;
+    payload->setData(QString::fromLatin1(kPhotoSlotMimeType), QByteArray::number(slot));
+    drag->setMimeData(payload);
+    // A sliver of a photo would make a pixmap of absurd height.
+    if (scaledPhotoSize(display.size(), qreal(kDragPixmapWidth) / display.width(),
+                        qint64(kDragPixmapWidth) * kDragPixmapWidth * 8)) {
+        drag->setPixmap(
+            QPixmap::fromImage(display.scaledToWidth(kDragPixmapWidth, Qt::FastTransformation)));
+    }
+
+    draggingPhoto = true;
+    photoDragSlot = slot;
+    execPhotoDrag(drag);
+    // The release that ends the drag may never reach the canvas (a drop elsewhere).
+    draggingPhoto = false;
+    photoDragSlot = -1;
+    drag->deleteLater();
+}
+
+void QuiltraCanvasForm::mouseReleaseEvent(QMouseEvent *event)
+{
+    panning = false;
+    draggingPhoto = false;
+    objectDragging = false;
+    dividerDrag = DividerDrag{};
+    const std::optional<QPointF> docPos = toDocument(QPointF(event->pos()));
+    if (docPos && dividerAt(state().document, *docPos, state().settings.spacing).orientation ==
+                      DividerOrientation::None) {
+        setCursor(Qt::ArrowCursor);
+    }
+}
+
+void QuiltraCanvasForm::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const std::optional<QPointF> docPos = toDocument(QPointF(event->pos()));
+    if (!docPos)
+        return;
+    CollageState &collage = state();
+    CollageDocument &document = collage.document;
+    heldObjectId = -1;
+    const int objectIndex = objectAt(document, wholeDocPoint(*docPos));
+    if (objectIndex >= 0) {
+        const OverlayObject &object = document.objects[objectIndex];
+        heldObjectId = object.id;
+        dragStart = QPointF(object.x, object.y);
+        document.selectedObjectId = object.id;
+        return;
+    }
+
+    // The frame under this click, not whatever an earlier event left in currentFrame: a
+    // double-click between frames places nothing.
+    const int target = frameAt(document, *docPos);
+    if (target < 0 || target >= kPhotoSlotCount)
+        return;
+    currentFrame = target;
+
+    QString &folder = collage.lastPicturesDir;
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = KXGlobal().picturesPath();
+    const QString file = QFileDialog::getOpenFileName(
+        this, tr("Add Image Files"), folder,
+        tr("Image Files ((*.gif *.heic *.heif *.jpg *.jpeg *.png *.tif *.tiff *.webp)"));
+    if (file.isEmpty())
+        return;
+    collage.lastPicturesDir = QFileInfo(file).absolutePath();
+    placePhoto(target, file, readPhotoFile(file));
+    markDocumentChanged();
+}
+
+void QuiltraCanvasForm::mouseMoveEvent(QMouseEvent *event)
+{
+    const std::optional<QPointF> docPos = toDocument(event->position());
+    if (!docPos)
+        return;
+    CollageState &collage = state();
+    CollageDocument &document = collage.document;
+
+    if (panning) {
+        if (currentFrame >= 0 && currentFrame < kPhotoSlotCount) {
+            PhotoFrame &photo = document.photos[size_t(currentFrame)];
+            photo.position = QPointF(wholeDocPoint(dragStart - (pressPos - *docPos)));
+            markDocumentChanged();
+        }
+        return;
+    }
+    if (objectDragging) {
+        if (OverlayObject *object = heldObject()) {
+            const QPoint moved = wholeDocPoint(dragStart - (pressPos - *docPos));
+            object->x = moved.x();
+            object->y = moved.y();
+            object->rect.moveTopLeft(moved);
+            Q_EMIT selectedItemPosChanged();
+            markDocumentChanged();
+        }
+        return;
+    }
+    if (objectAt(document, wholeDocPoint(*docPos)) >= 0) {
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
+    if (dividerDrag.divider.orientation == DividerOrientation::None) {
+        updateHoverCursor(*docPos);
+        return;
+    }
+    dragDivider(*docPos);
+}
+
+void QuiltraCanvasForm::updateHoverCursor(QPointF docPos)
+{
+    switch (dividerAt(state().document, docPos, state().settings.spacing).orientation) {
+    case DividerOrientation::Horizontal:
+        setCursor(Qt::SizeVerCursor);
+        break;
+    case DividerOrientation::Vertical:
+        setCursor(Qt::SizeHorCursor);
+        break;
+    case DividerOrientation::None:
+        setCursor(Qt::ArrowCursor);
+        break;
+    }
+}
+
+void QuiltraCanvasForm::dragDivider(QPointF docPos)
+{
+    QPointF topLeft = dragStart;
+    if (dividerDrag.divider.orientation == DividerOrientation::Vertical)
+        topLeft.rx() -= pressPos.x() - docPos.x();
+    else
+        topLeft.ry() -= pressPos.y() - docPos.y();
+    if (moveDivider(state().document, dividerDrag, topLeft, state().settings.spacing))
+        markDocumentChanged();
+}
+
+void QuiltraCanvasForm::wheelEvent(QWheelEvent *event)
+{
+    const int step = wheelStep(event->angleDelta());
+    const std::optional<QPointF> docPos = toDocument(event->position());
+    if (step == 0 || !docPos) {
+        event->ignore();
+        return;
+    }
+    const bool shift = isShift(event->modifiers());
+    CollageDocument &document = state().document;
+    const int objectIndex = objectAt(document, wholeDocPoint(*docPos));
+    if (objectIndex >= 0) {
+        OverlayObject &object = document.objects[objectIndex];
+        wheelObject(object, step, shift);
+        heldObjectId = object.id;
+        document.selectedObjectId = object.id;
+        Q_EMIT selectedItemChanged();
+        markDocumentChanged();
+        event->accept();
+        return;
+    }
+    // A wheel that changes nothing here may still scroll the view around the canvas.
+    if (wheelPhoto(*docPos, step, shift))
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool QuiltraCanvasForm::wheelPhoto(QPointF docPos, int step, bool shift)
+{
+    CollageState &collage = state();
+    currentFrame = frameAt(collage.document, docPos);
+    if (currentFrame < 0 || currentFrame >= kPhotoSlotCount)
+        return false;
+    PhotoFrame &photo = collage.document.photos[size_t(currentFrame)];
+    if (!photoUnderProbe(photo, docProbe(wholeDocPoint(docPos)), collage.settings.topOffset))
+        return false;
+    if (shift)
+        photo.angle += float(step);
+    else if (!zoomPhoto(photo, step, maxDisplayPixels(collage.canvasSize)))
+        return false;
+    markDocumentChanged();
+    return true;
+}
+
+void QuiltraCanvasForm::leaveEvent(QEvent *event)
+{
+    if (dividerDrag.divider.orientation == DividerOrientation::None)
+        setCursor(Qt::ArrowCursor);
+    QWidget::leaveEvent(event);
+}
+
+void QuiltraCanvasForm::renderForView()
+{
+    const QRect target = canvasTarget();
+    if (backgroundDirty) {
+        renderer.markBackgroundDirty();
+        backgroundDirty = false;
+    }
+    if (target.isEmpty() || pixelCount(target.size()) > kMaxViewRenderPixels) {
+        // Nothing can be shown, but hit testing still needs the geometry.
+        QPainter inactive;
+        renderer.renderFrames(inactive, target, false);
+        renderer.computeDividerGeometry(target);
+        collageImage = QImage();
+        return;
+    }
+    collageImage = renderer.renderCollage(target, false);
+}
+
+void QuiltraCanvasForm::paintEvent(QPaintEvent *event)
+{
+    const float zoom = state().zoomPercent;
+    if (!zoomUsable(zoom)) {
+        QWidget::paintEvent(event);
+        return;
+    }
+    if (documentDirty) {
+        renderForView();
+        documentDirty = false;
+        viewDirty = true;
+    }
+    if (viewDirty) {
+        viewDirty = false;
+        hqCountdown = kHQCountdownTicks;
+        ++viewGeneration;
+        const QSize size = viewSize(collageImage.size(), zoom);
+        viewImage = size.isEmpty() || pixelCount(size) > kMaxViewRenderPixels
+                        ? QImage()
+                        : collageImage.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        if (!hqTimer) {
+            hqTimer = new QTimer(this);
+            connect(hqTimer, &QTimer::timeout, this, &QuiltraCanvasForm::generateHQImage);
+        }
+        hqTimer->start(kHQTickMs);
+    }
+
+    QPainter painter(this);
+    if (viewImage.isNull()) {
+        painter.drawText(rect().adjusted(12, 12, -12, -12),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                         tr("The collage is too large to show at this size."));
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(0, 0, viewImage);
+    }
+    painter.end();
+    QWidget::paintEvent(event);
+}
+
+void QuiltraCanvasForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QMimeData *payload = event->mimeData();
+    const bool ownPhoto =
+        payload->hasFormat(QString::fromLatin1(kPhotoSlotMimeType)) && photoDragSlot >= 0;
+    if (!zoomUsable(state().zoomPercent) || !(payload->hasUrls() || ownPhoto)) {
+        event->ignore();
+        return;
+    }
+    // A link leaves a dragged file where it is in the program it came from.
+    if (event->possibleActions().testFlag(Qt::LinkAction))
+        event->setDropAction(Qt::LinkAction);
+    event->accept();
+}
+
+void QuiltraCanvasForm::dragMoveEvent(QDragMoveEvent *event)
+{
+    const std::optional<QPointF> docPos = toDocument(event->position());
+    const QMimeData *payload = event->mimeData();
+    const bool ownPhoto =
+        payload->hasFormat(QString::fromLatin1(kPhotoSlotMimeType)) && photoDragSlot >= 0;
+    if (!docPos || !(payload->hasUrls() || ownPhoto)) {
+        event->ignore();
+        return;
+    }
+    currentFrame = frameAt(state().document, *docPos);
+    if (currentFrame < 0) {
+        event->ignore();
+        return;
+    }
+    if (event->possibleActions().testFlag(Qt::LinkAction))
+        event->setDropAction(Qt::LinkAction);
+    event->accept();
+}
+
+void QuiltraCanvasForm::dropEvent(QDropEvent *event)
+{
+    const int draggedSlot = photoDragSlot;
+    draggingPhoto = false;
+    const std::optional<QPointF> docPos = toDocument(event->position());
+    if (!docPos)
+        return;
+    const int target = frameAt(state().document, *docPos);
+    currentFrame = target;
+    const QMimeData *payload = event->mimeData();
+
+    if (payload->hasUrls()) {
+        const QString path = payload->urls().constFirst().toLocalFile();
+        if (target < 0 || target >= kPhotoSlotCount || path.isEmpty())
+            return;
+        dropFile(path, target);
+        event->accept();
+        return;
+    }
+    // Only a drag this canvas started may move a photo; text from another program that
+    // happens to be a number is not one.
+    const QString mimeType = QString::fromLatin1(kPhotoSlotMimeType);
+    if (!payload->hasFormat(mimeType) || draggedSlot < 0)
+        return;
+    bool isNumber = false;
+    const int sourceSlot = QString::fromLatin1(payload->data(mimeType)).toInt(&isNumber);
+    if (!isNumber || sourceSlot != draggedSlot || target < 0 || target >= kPhotoSlotCount ||
+        sourceSlot == target) {
+        return;
+    }
+    dropPhotoFromSlot(sourceSlot, target);
+    event->accept();
+}
+
+void QuiltraCanvasForm::dropFile(const QString &path, int targetSlot)
+{
+    placePhoto(targetSlot, path, readPhotoFile(path));
+    markDocumentChanged();
+}
+
+void QuiltraCanvasForm::dropPhotoFromSlot(int sourceSlot, int targetSlot)
+{
+    if (sourceSlot < 0 || sourceSlot >= kPhotoSlotCount)
+        return;
+    std::array<PhotoFrame, kPhotoSlotCount> &photos = state().document.photos;
+    const PhotoFrame source = photos[size_t(sourceSlot)];
+    const PhotoFrame target = photos[size_t(targetSlot)];
+    if (source.sourceImage.isNull())
+        return;
+    if (!placePhoto(targetSlot, source.filePath, source.sourceImage))
+        return;
+    if (target.sourceImage.isNull()) {
+        photos[size_t(sourceSlot)].sourceImage = QImage();
+        photos[size_t(sourceSlot)].displayImage = QImage();
+    } else if (!placePhoto(sourceSlot, target.filePath, target.sourceImage)) {
+        // Half a swap would show one photo twice and lose the other.
+        photos[size_t(targetSlot)] = target;
+        return;
+    }
+    markDocumentChanged();
+}
