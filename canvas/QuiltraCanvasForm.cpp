@@ -2,10 +2,12 @@
 
 #include "CollageHQImageThread.h"
 #include "CollageState.h"
+#include "ImageExportRunner.h"
 #include "KXGlobal.h"
 #include "PhotoPlacement.h"
 #include "ui_QuiltraCanvasForm.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -97,6 +99,16 @@ void QuiltraCanvasForm::setShiftPressed(bool pressed)
 QImage QuiltraCanvasForm::renderCollageImage()
 {
     return renderer.renderCollage(canvasTarget(), true);
+}
+
+void QuiltraCanvasForm::exportImage(const QString &filePath)
+{
+    // The render reads the document, so it stays on this thread; encoding and writing go
+    // to a worker while the window keeps painting.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QImage image = renderCollageImage();
+    QApplication::restoreOverrideCursor();
+    ImageExportRunner(this).exportToFile(image, filePath);
 }
 
 void QuiltraCanvasForm::generateHQImage()

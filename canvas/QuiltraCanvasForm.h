@@ -43,6 +43,9 @@ public:
     void setShiftPressed(bool pressed);
     // The collage at full canvas size as exported: no selection marker.
     QImage renderCollageImage();
+    // Renders the collage at full size and writes it to filePath, the format following
+    // the suffix; a failure is shown as a warning that names the file and the reason.
+    void exportImage(const QString &filePath);
 
 Q_SIGNALS:
     void selectedItemChanged();
