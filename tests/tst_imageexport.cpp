@@ -66,27 +66,6 @@ class TestImageExport : public QObject
 private Q_SLOTS:
     void init() { CollageState::reset(); }
 
-    void writesTheFile_data()
-    {
-        QTest::addColumn<QString>("fileName");
-        QTest::newRow("png") << "collage.png";
-        QTest::newRow("gif") << "collage.gif";
-        QTest::newRow("webp") << "collage.webp";
-    }
-
-    void writesTheFile()
-    {
-        QFETCH(QString, fileName);
-        QTemporaryDir dir;
-        QWidget window;
-        ImageExportRunner runner(&window);
-        const QString path = dir.filePath(fileName);
-        QVERIFY2(runner.exportToFile(smallCollage(), path), qPrintable(runner.errorString()));
-        QCOMPARE(QImage(path).size(), QSize(120, 80));
-        QCOMPARE(QApplication::overrideCursor(), nullptr);
-        QVERIFY(window.findChildren<QProgressDialog *>().isEmpty());
-    }
-
     void failureWarnsAndNamesFileAndReason_data()
     {
         QTest::addColumn<QImage>("image");
