@@ -10,6 +10,7 @@
 #include "OverlayObject.h"
 #include "QuiltraCanvasForm.h"
 #include "QuiltraHelpDialog.h"
+#include "QuiltraSideBarForm.h"
 #include "ui_QuiltraForm.h"
 
 #include <QAction>
@@ -113,11 +114,21 @@ QuiltraForm::QuiltraForm(QWidget *parent) : QWidget(parent), ui(new Ui::QuiltraF
             &QuiltraForm::onDeleteSelectedItem);
     updateCanvasWidgetSize();
 
+    sideBar = new QuiltraSideBarForm(this);
+    connect(sideBar, &QuiltraSideBarForm::needRedraw, this, &QuiltraForm::onNeedRedraw);
+    connect(sideBar, &QuiltraSideBarForm::selectedItemDataChanged, this,
+            &QuiltraForm::updateObjOnCanvasData);
+    connect(sideBar, &QuiltraSideBarForm::canvasSizeValChanged, this,
+            &QuiltraForm::onCanvasSizeValChanged);
+    connect(sideBar, &QuiltraSideBarForm::stickerSelected, this, &QuiltraForm::onStickerSelected);
+    sideBar->setFixedWidth(kSideBarWidth);
+
     buildLayout();
     buildExportMenu();
 
     ui->printButton->hide();
     ui->optionButton->setChecked(false);
+    sideBar->setVisible(ui->optionButton->isChecked());
 
     cocoaCode = new CocoaCode;
     loadSettings();
@@ -151,6 +162,7 @@ void QuiltraForm::buildLayout()
     auto *workRow = new QHBoxLayout;
     workRow->setContentsMargins(0, 0, 0, 0);
     workRow->addWidget(ui->scrollArea, 1);
+    workRow->addWidget(sideBar);
     workRow->addLayout(toggleColumn);
 
     auto *zoomRow = new QHBoxLayout;
@@ -187,6 +199,8 @@ void QuiltraForm::updateThemeIcons()
     setThemeIcon(ui->optionButton, QStringLiteral("Settings"), dark);
     setThemeIcon(ui->textButton, QStringLiteral("Text"), dark);
     setThemeIcon(ui->stickerButton, QStringLiteral("Sticker"), dark);
+    if (sideBar)
+        sideBar->updateDeleteButtonIcon();
 }
 
 void QuiltraForm::updateCanvasWidgetSize()
@@ -275,11 +289,28 @@ void QuiltraForm::onSelectedItemChanged()
     ui->optionButton->setChecked(false);
     ui->textButton->setChecked(false);
     ui->stickerButton->setChecked(false);
+    if (!sideBar)
+        return;
+    if (state().document.selectedObjectId < 0) {
+        sideBar->hide();
+        return;
+    }
+    sideBar->show();
+    sideBar->showObjectPanel();
+    sideBar->loadSelectedObject();
 }
 
-void QuiltraForm::updateObjWidgetData() {}
+void QuiltraForm::updateObjWidgetData()
+{
+    if (sideBar)
+        sideBar->loadSelectedObject();
+}
 
-void QuiltraForm::updateObjWidgetPosData() {}
+void QuiltraForm::updateObjWidgetPosData()
+{
+    if (sideBar)
+        sideBar->loadSelectedObjectPosition();
+}
 
 void QuiltraForm::updateObjOnCanvasData()
 {
@@ -287,13 +318,36 @@ void QuiltraForm::updateObjOnCanvasData()
         canvas->requestRedraw(false);
 }
 
-void QuiltraForm::onDeleteSelectedItem() {}
+void QuiltraForm::onDeleteSelectedItem()
+{
+    if (sideBar)
+        sideBar->deleteSelectedObject();
+}
+
+void QuiltraForm::onStickerSelected(const QString &resourcePath,
+                                    QuiltraGlobal::TStickerType stickerType)
+{
+    if (!canvas)
+        return;
+    if (stickerType == QuiltraGlobal::Emoji)
+        createEmoji(resourcePath);
+    else
+        createSticker(resourcePath);
+    showNewObject();
+}
 
 void QuiltraForm::on_textButton_clicked()
 {
     if (!canvas)
         return;
     createLabel();
+    showNewObject();
+}
+
+void QuiltraForm::showNewObject()
+{
+    if (sideBar)
+        sideBar->refreshObjectList();
     onSelectedItemChanged();
     canvas->requestRedraw(false);
 }
@@ -321,12 +375,22 @@ void QuiltraForm::on_stickerButton_clicked()
 {
     ui->optionButton->setChecked(false);
     ui->textButton->setChecked(false);
+    if (!sideBar)
+        return;
+    sideBar->setVisible(ui->stickerButton->isChecked());
+    if (ui->stickerButton->isChecked())
+        sideBar->showStickerPanel();
 }
 
 void QuiltraForm::on_optionButton_clicked()
 {
     ui->stickerButton->setChecked(false);
     ui->textButton->setChecked(false);
+    if (!sideBar)
+        return;
+    sideBar->setVisible(ui->optionButton->isChecked());
+    if (ui->optionButton->isChecked())
+        sideBar->showSettingsPanel();
 }
 
 void QuiltraForm::on_horizontalSlider_valueChanged(int value)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "QuiltraGlobal.h"
+
 #include <QWidget>
 
 class CocoaCode;
 class QuiltraCanvasForm;
+class QuiltraSideBarForm;
 class QMenu;
 
 namespace Ui {
@@ -34,6 +37,7 @@ public Q_SLOTS:
     void imageFileActionClicked(bool checked);
     void pasteboardActionMenuClicked(bool checked);
     void shareActionMenuClicked(bool checked);
+    void onStickerSelected(const QString &resourcePath, QuiltraGlobal::TStickerType stickerType);
     void onNeedRedraw(bool redrawBackground);
     void onSelectedItemChanged();
     void updateObjWidgetData();
@@ -54,8 +58,10 @@ private Q_SLOTS:
 private:
     void buildLayout();
     void buildExportMenu();
+    void showNewObject();
 
     Ui::QuiltraForm *ui;
     CocoaCode *cocoaCode = nullptr;
+    QuiltraSideBarForm *sideBar = nullptr;
     QuiltraCanvasForm *canvas = nullptr;
 };

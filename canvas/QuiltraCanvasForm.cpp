@@ -261,7 +261,11 @@ void QuiltraCanvasForm::startPhotoDrag(int slot)
 
     draggingPhoto = true;
     photoDragSlot = slot;
+    // The drag runs its own event loop, in which the window may be closed.
+    const QPointer<QuiltraCanvasForm> alive(this);
     execPhotoDrag(drag);
+    if (!alive)
+        return;
     // The release that ends the drag may never reach the canvas (a drop elsewhere).
     draggingPhoto = false;
     photoDragSlot = -1;
@@ -310,8 +314,10 @@ void QuiltraCanvasForm::mouseDoubleClickEvent(QMouseEvent *event)
     QString &folder = collage.lastPicturesDir;
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = KXGlobal().picturesPath();
+    // The dialog would offer the name of a folder that does not exist as the file to open.
+    const QString startFolder = !folder.isEmpty() && QDir(folder).exists() ? folder : QString();
     const QString file = QFileDialog::getOpenFileName(
-        this, tr("Add Image Files"), folder,
+        this, tr("Add Image Files"), startFolder,
         tr("Image Files ((*.gif *.heic *.heif *.jpg *.jpeg *.png *.tif *.tiff *.webp)"));
     if (file.isEmpty())
         return;
@@ -541,7 +547,9 @@ void QuiltraCanvasForm::dropEvent(QDropEvent *event)
     const QMimeData *payload = event->mimeData();
 
     if (payload->hasUrls()) {
-        const QString path = payload->urls().constFirst().toLocalFile();
+        // A URL list may be present and still name nothing.
+        const QList<QUrl> urls = payload->urls();
+        const QString path = urls.isEmpty() ? QString() : urls.constFirst().toLocalFile();
         if (target < 0 || target >= kPhotoSlotCount || path.isEmpty())
             return;
         dropFile(path, target);

@@ -4,6 +4,7 @@
 #include "FrameGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -34,6 +35,14 @@ void syncLines(const QList<QRectF> &dividers, QList<QRectF> &lines, int margin, 
     }
 }
 
+// The canvas is rendered at its size cut to whole pixels, and the pixel geometry was
+// mapped from that size; dividing by the fractional size would shrink a paper layout a
+// little on every rebuild.
+QSizeF renderedCanvasSize(const CollageState &state)
+{
+    return QSizeF(std::trunc(state.canvasSize.width()), std::trunc(state.canvasSize.height()));
+}
+
 } // namespace
 
 void syncCellsToCatalogue()
@@ -44,8 +53,9 @@ void syncCellsToCatalogue()
         return;
     const CanvasSettings &settings = state.settings;
     const int margin = settings.margin;
-    const qreal width = state.canvasSize.width() - 2.0 * margin;
-    const qreal height = state.canvasSize.height() - 2.0 * margin - settings.topOffset;
+    const QSizeF canvas = renderedCanvasSize(state);
+    const qreal width = canvas.width() - 2.0 * margin;
+    const qreal height = canvas.height() - 2.0 * margin - settings.topOffset;
     if (!(width > 0.0) || !(height > 0.0))
         return;
 
@@ -79,8 +89,9 @@ void syncLinesToCatalogue()
         return;
     const int margin = state.settings.margin;
     const int topOffset = state.settings.topOffset;
-    const qreal width = state.canvasSize.width() - 2.0 * margin;
-    const qreal height = state.canvasSize.height() - 2.0 * margin - topOffset;
+    const QSizeF canvas = renderedCanvasSize(state);
+    const qreal width = canvas.width() - 2.0 * margin;
+    const qreal height = canvas.height() - 2.0 * margin - topOffset;
     if (!(width > 0.0) || !(height > 0.0))
         return;
     syncLines(state.document.horizontalDividers, layout->horizontalLines, margin, topOffset, width,

@@ -389,10 +389,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QPointF>("where"); // in document pixels; (-1, -1): over the gap
         QTest::addColumn<int>("files");
-        QTest::addColumn<int>("filled");
+        QTest::addColumn<int>("filled"); // -1: refused; -2: offered, nothing to place
         QTest::newRow("over the second frame") << QPointF(1400, 300) << 1 << 1;
         QTest::newRow("three files: the first is placed") << QPointF(400, 500) << 3 << 0;
         QTest::newRow("over the gap") << QPointF(-1, -1) << 1 << -1;
+        QTest::newRow("an empty list of files") << QPointF(400, 500) << 0 << -2;
     }
 
     void dropOfFiles()
@@ -415,7 +416,10 @@ private Q_SLOTS:
         }
         QMimeData mime;
         mime.setUrls(urls);
-        QCOMPARE(dragAndDrop(canvas.get(), toWidget(where), &mime), filled >= 0);
+        if (urls.isEmpty())
+            mime.setData(QStringLiteral("text/uri-list"), "\r\n");
+        const bool accepted = dragAndDrop(canvas.get(), toWidget(where), &mime);
+        QCOMPARE(accepted, filled != -1);
         for (int slot = 0; slot < 3; ++slot) {
             const QString path = state().document.photos[size_t(slot)].filePath;
             QCOMPARE(path, slot == filled ? urls[0].toLocalFile() : QString());
@@ -424,15 +428,21 @@ private Q_SLOTS:
             QCOMPARE(shownAt(state().document.frameRects[filled].center()), QColor(Qt::red));
     }
 
-    void dropOfExtremePhotoKeepsTheFrame()
+    // A rebuild of the geometry rescales every photo; a size beyond what a display image
+    // may take (here 4100 x 4100, a few times this canvas) is refused, and the photo keeps
+    // the image it shows.
+    void rescaleBeyondTheBoundKeepsThePhoto()
     {
-        showLayout(2, 1);
-        putPhoto(0, plainPhoto(QSize(400, 300), Qt::red));
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(TestSupport::dataPath("extreme/tall_32x1000000.bmp"))});
-        dragAndDrop(canvas.get(), toWidget(state().document.frameRects[0].center()), &mime);
-        QCOMPARE(state().document.photos[0].filePath, QStringLiteral("/photos/0.png"));
-        QCOMPARE(shownAt(state().document.frameRects[0].center()), QColor(Qt::red));
+        showLayout(3, 2);
+        putPhoto(0, plainPhoto(QSize(100, 100), Qt::red));
+        PhotoFrame &photo = state().document.photos[0];
+        const qint64 shown = photo.displayImage.cacheKey();
+        photo.scale = 41.0f;
+        state().document.clearGeometry();
+        canvas->requestRedraw(false);
+        paint();
+        QCOMPARE(shownAt(state().document.frameRects.value(0).center()), QColor(Qt::red));
+        QCOMPARE(photo.displayImage.cacheKey(), shown);
     }
 
     void shiftDragMovesPhotos_data()
@@ -666,8 +676,11 @@ private Q_SLOTS:
         canvas->requestRescale();
         QSignalSpy changed(canvas.get(), &QuiltraCanvasForm::selectedItemChanged);
         const QImage view = shown();
-        QCOMPARE(view.pixelColor(onPhoto), view.pixelColor(0, 0));
         QVERIFY(view.pixelColor(0, 0) != kBackground);
+        for (int y = 0; y < view.height(); y += 3) {
+            for (int x = 0; x < view.width(); x += 3)
+                QCOMPARE(view.pixel(x, y), view.pixel(0, 0));
+        }
 
         QTest::mouseClick(canvas.get(), Qt::LeftButton, {}, onPhoto);
         sendWheel(canvas.get(), onPhoto, 120);

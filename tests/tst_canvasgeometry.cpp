@@ -75,25 +75,6 @@ private Q_SLOTS:
         QCOMPARE(viewSize(QSize(1920, 1080), zoom).isEmpty(), !mapped);
     }
 
-    void sizesTheView_data()
-    {
-        QTest::addColumn<QSize>("full");
-        QTest::addColumn<float>("zoom");
-        QTest::addColumn<QSize>("view");
-        QTest::newRow("40 %") << QSize(1920, 1080) << 40.0f << QSize(768, 432);
-        QTest::newRow("100 % is the full size") << QSize(1920, 1080) << 100.0f << QSize(1920, 1080);
-        QTest::newRow("halves round up") << QSize(1001, 999) << 50.0f << QSize(501, 500);
-        QTest::newRow("nothing to scale") << QSize() << 50.0f << QSize();
-    }
-
-    void sizesTheView()
-    {
-        QFETCH(QSize, full);
-        QFETCH(float, zoom);
-        QFETCH(QSize, view);
-        QCOMPARE(viewSize(full, zoom), view);
-    }
-
     void findsFrames_data()
     {
         QTest::addColumn<QPointF>("docPos");
@@ -172,37 +153,31 @@ private Q_SLOTS:
 
     void collectsAttachedDividers_data()
     {
-        QTest::addColumn<int>("orientation");
-        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("vertical");
         QTest::addColumn<QList<int>>("leading");
         QTest::addColumn<QList<int>>("trailing");
-        QTest::newRow("vertical: ends on its left, starts within a pixel on its right")
-            << 1 << 0 << QList<int>{1} << QList<int>{0};
-        QTest::newRow("horizontal: the vertical one ends beyond it")
-            << 0 << 0 << QList<int>{} << QList<int>{};
+        // Ending on the near side, starting within a pixel of the far side; one three
+        // pixels short is not attached.
+        QTest::newRow("vertical") << true << QList<int>{1} << QList<int>{0};
+        QTest::newRow("horizontal") << false << QList<int>{0} << QList<int>{1};
     }
 
     void collectsAttachedDividers()
     {
-        QFETCH(int, orientation);
-        QFETCH(int, index);
+        QFETCH(bool, vertical);
         QFETCH(QList<int>, leading);
         QFETCH(QList<int>, trailing);
-        const DividerDrag drag =
-            beginDividerDrag(twoColumns(), {DividerOrientation(orientation), index});
+        CollageDocument document = twoColumns();
+        if (!vertical) {
+            document.horizontalDividers = {QRectF(0, 500, 1000, 0)};
+            document.verticalDividers = {QRectF(300, 0, 0, 499.2), QRectF(600, 500.8, 0, 499.2),
+                                         QRectF(800, 0, 0, 497)};
+        }
+        const DividerDrag drag = beginDividerDrag(
+            document,
+            {vertical ? DividerOrientation::Vertical : DividerOrientation::Horizontal, 0});
         QCOMPARE(drag.leading, leading);
         QCOMPARE(drag.trailing, trailing);
-    }
-
-    void collectsDividersAttachedToAHorizontalOne()
-    {
-        CollageDocument document;
-        document.horizontalDividers = {QRectF(0, 500, 1000, 0)};
-        document.verticalDividers = {QRectF(300, 0, 0, 499.2), QRectF(600, 500.8, 0, 499.2),
-                                     QRectF(800, 0, 0, 497)};
-        const DividerDrag drag = beginDividerDrag(document, {DividerOrientation::Horizontal, 0});
-        QCOMPARE(drag.leading, QList<int>{0});
-        QCOMPARE(drag.trailing, QList<int>{1});
     }
 
     void movesDividers_data()

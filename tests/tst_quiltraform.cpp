@@ -1,6 +1,8 @@
 #include "CollageState.h"
 #include "MainWindow.h"
+#include "QuiltraCanvasForm.h"
 #include "QuiltraForm.h"
+#include "QuiltraSideBarForm.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -146,14 +148,89 @@ private Q_SLOTS:
     void controlsAreNamed()
     {
         QuiltraForm form;
+        const QWidget *sideBar = child<QWidget>(form, "QuiltraSideBarForm"); // names its own
         for (const QWidget *control : form.findChildren<QWidget *>()) {
-            if (control->focusPolicy() != Qt::NoFocus && control->isEnabled())
-                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+            if (control->window() == &form && !sideBar->isAncestorOf(control) &&
+                control->focusPolicy() != Qt::NoFocus && control->isEnabled())
+                QVERIFY2(!control->accessibleName().isEmpty(), control->metaObject()->className());
         }
         const QStringList tips{child<QToolButton>(form, "stickerButton")->toolTip(),
                                child<QToolButton>(form, "textButton")->toolTip(),
                                child<QToolButton>(form, "optionButton")->toolTip()};
         QCOMPARE(tips, (QStringList{"Add Sticker", "Add Text", "Options"}));
+    }
+
+    // Each step is a user action; the side bar shows the face of the last one.
+    void togglesAndSelection_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("optionChecked");
+        QTest::addColumn<bool>("stickerChecked");
+        QTest::addColumn<QString>("face");
+        QTest::newRow("options") << QStringList{"options"} << true << false << "settings";
+        QTest::newRow("options twice")
+            << QStringList{"options", "options"} << false << false << "hidden";
+        QTest::newRow("stickers while options")
+            << QStringList{"options", "stickers"} << false << true << "stickers";
+        QTest::newRow("options while stickers")
+            << QStringList{"stickers", "options"} << true << false << "settings";
+        QTest::newRow("stickers twice")
+            << QStringList{"stickers", "stickers"} << false << false << "hidden";
+        QTest::newRow("text while options")
+            << QStringList{"options", "text"} << false << false << "object";
+        QTest::newRow("deselect while options")
+            << QStringList{"options", "click margin"} << false << false << "hidden";
+        QTest::newRow("text, then deselect")
+            << QStringList{"text", "click margin"} << false << false << "hidden";
+        QTest::newRow("select a label while options")
+            << QStringList{"text", "click margin", "options", "click label"} << false << false
+            << "object";
+        QTest::newRow("options while a label is selected")
+            << QStringList{"text", "options"} << true << false << "settings";
+    }
+
+    void togglesAndSelection()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, optionChecked);
+        QFETCH(bool, stickerChecked);
+        QFETCH(QString, face);
+        QuiltraForm form;
+        form.resize(1300, 800);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QuiltraCanvasForm *canvas = form.canvasForm();
+        auto *sideBar = child<QuiltraSideBarForm>(form, "QuiltraSideBarForm");
+        QVERIFY(sideBar->isHidden());
+        const qreal zoom = state().zoomPercent / 100.0;
+        for (const QString &step : steps) {
+            if (step == QLatin1String("options")) {
+                child<QToolButton>(form, "optionButton")->click();
+            } else if (step == QLatin1String("stickers")) {
+                child<QToolButton>(form, "stickerButton")->click();
+            } else if (step == QLatin1String("text")) {
+                child<QToolButton>(form, "textButton")->click();
+                QTRY_VERIFY(!state().document.objects.last().bounds.isEmpty());
+            } else if (step == QLatin1String("click margin")) {
+                QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(10, 10));
+            } else {
+                const QPointF centre = state().document.objects.last().bounds.center() * zoom;
+                QTest::mouseClick(canvas, Qt::LeftButton, {}, centre.toPoint());
+                QCOMPARE(state().document.selectedObjectId, state().document.objects.last().id);
+            }
+        }
+        QCOMPARE(child<QToolButton>(form, "optionButton")->isChecked(), optionChecked);
+        QCOMPARE(child<QToolButton>(form, "stickerButton")->isChecked(), stickerChecked);
+        QString shown = QStringLiteral("hidden");
+        if (sideBar->isVisible()) {
+            if (child<QWidget>(*sideBar, "tabWidget")->isVisible())
+                shown = QStringLiteral("settings");
+            else if (child<QWidget>(*sideBar, "tabWidget2")->isVisible())
+                shown = QStringLiteral("object");
+            else if (child<QWidget>(*sideBar, "CollageSelectStickerForm")->isVisible())
+                shown = QStringLiteral("stickers");
+        }
+        QCOMPARE(shown, face);
     }
 
     void exportMenu()
