@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -101,6 +102,7 @@ QuiltraSideBarForm::QuiltraSideBarForm(QWidget *parent)
     ui->layoutComboBox->setCurrentIndex(kPhotoCountChoices - 1);
 
     loadSettings();
+    ui->scrollAreaWidgetContents_2->installEventFilter(this);
     setObjectPanelState(ObjectPanelState::NoObject);
     updateDeleteButtonIcon();
     panelReady = true;
@@ -707,6 +709,18 @@ void QuiltraSideBarForm::changeEvent(QEvent *event)
     if (event->type() == QEvent::PaletteChange)
         updateDeleteButtonIcon();
     QWidget::changeEvent(event);
+}
+
+bool QuiltraSideBarForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The object controls are placed without a layout; they follow the width of the
+    // scrolling area so that nothing is cut off at its right edge.
+    if (watched == ui->scrollAreaWidgetContents_2 && event->type() == QEvent::Resize) {
+        ui->objWidget->resize(
+            std::min(ui->scrollAreaWidgetContents_2->width(), ui->objWidget->maximumWidth()),
+            ui->objWidget->height());
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void QuiltraSideBarForm::labelChanged(OverlayObject *object)

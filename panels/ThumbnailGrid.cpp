@@ -14,7 +14,6 @@ namespace ThumbnailGrid {
 namespace {
 
 constexpr int kEmojiPointSize = 60;
-constexpr QPoint kEmojiBaseline{-10, 90};
 
 } // namespace
 
@@ -72,7 +71,9 @@ QImage emojiThumbnail(const QString &emoji)
     QPainter painter(&image);
     painter.setPen(Qt::black);
     painter.setFont(emojiFont(kEmojiPointSize));
-    painter.drawText(kEmojiBaseline, emoji);
+    // Centred rather than on a fixed baseline: the colour glyphs are wider than the
+    // baseline allows for and lost their left edge.
+    painter.drawText(image.rect(), Qt::AlignCenter, emoji);
     painter.end();
     return image;
 }

@@ -176,23 +176,6 @@ private slots:
         QCOMPARE(picker->selectedIndex(), 7);
     }
 
-    void hoverEndsOnLeave()
-    {
-        auto picker = shownPicker(kThreePhotos);
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QApplication::sendEvent(picker.get(), &enter);
-        QVERIFY(picker->hasMouseTracking());
-        const QPointF at = centreOf(*picker, 4);
-        QMouseEvent move(QEvent::MouseMove, at, picker->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(picker.get(), &move);
-        QCOMPARE(picker->hoverIndex(), 4);
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(picker.get(), &leave);
-        QCOMPARE(picker->hoverIndex(), -1);
-        QVERIFY(!picker->hasMouseTracking());
-    }
-
     // Layout 0 of two photos: cells split at 50 %. In a 100-pixel thumbnail the area is
     // 92 wide from x = 4, so the split lies at 50 with 2 pixels of spacing either side.
     void previewFollowsCatalogue_data()
@@ -237,25 +220,6 @@ private slots:
             QCOMPARE(layout.cells[i].bottomRight, before.cells[i].bottomRight);
         }
         QVERIFY(state.document.frameRects.isEmpty());
-    }
-
-    void paintsSelectionTint()
-    {
-        auto picker = shownPicker(kThreePhotos);
-        QTest::mouseClick(picker.get(), Qt::LeftButton, {}, centreOf(*picker, 4));
-        QImage shot(picker->size(), QImage::Format_ARGB32_Premultiplied);
-        shot.fill(Qt::transparent);
-        picker->render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
-        // White frame under the tint of (255, 24, 0) at alpha 50 inside the selected one;
-        // plain white inside another.
-        const QPoint inside(20, 20);
-        const QColor tinted =
-            shot.pixelColor(picker->grid().thumbnailRect(4).topLeft().toPoint() + inside);
-        QVERIFY2(qAbs(tinted.red() - 255) <= 1 && qAbs(tinted.green() - 209) <= 2 &&
-                     qAbs(tinted.blue() - 205) <= 2,
-                 qPrintable(tinted.name()));
-        QCOMPARE(shot.pixelColor(picker->grid().thumbnailRect(3).topLeft().toPoint() + inside),
-                 QColor(Qt::white));
     }
 };
 

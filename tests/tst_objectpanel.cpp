@@ -231,39 +231,6 @@ private slots:
         QCOMPARE(p.redraw.size(), 0);
     }
 
-    void stickerEdits_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("value");
-        QTest::newRow("x") << "objStickerPosXSpinBox" << -40;
-        QTest::newRow("y") << "objStickerPosYSpinBox" << 75;
-        QTest::newRow("scale") << "objStickerScaleSpinBox" << 250;
-        QTest::newRow("opacity") << "objStickerOpacitySpinBox" << 5;
-        QTest::newRow("rotation") << "objStickerRotateSpinBox" << 360;
-    }
-
-    void stickerEdits()
-    {
-        QFETCH(QString, control);
-        QFETCH(int, value);
-        createSticker(QStringLiteral(":/resources/images/Sticker/Glasses.svg"));
-        Panel p;
-        const QRect box = selected().rect;
-        p.spin(control)->setValue(value);
-        const OverlayObject &sticker = selected();
-        if (control.contains(QLatin1String("PosX")))
-            QCOMPARE(sticker.rect, QRect(-40, box.y(), 152, 51));
-        else if (control.contains(QLatin1String("PosY")))
-            QCOMPARE(sticker.rect, QRect(box.x(), 75, 152, 51));
-        else if (control.contains(QLatin1String("Scale")))
-            QCOMPARE(sticker.scale, 250.0f);
-        else if (control.contains(QLatin1String("Opacity")))
-            QCOMPARE(sticker.opacity, 5);
-        else
-            QCOMPARE(sticker.rotation, 360.0f);
-        QCOMPARE(p.dataChanged.size(), 1);
-    }
-
     void alignment_data()
     {
         QTest::addColumn<QStringList>("clicks");
@@ -272,6 +239,7 @@ private slots:
         QTest::newRow("left") << QStringList{"Left"} << 0 << "Left";
         QTest::newRow("right") << QStringList{"Right"} << 2 << "Right";
         QTest::newRow("left, then right") << QStringList{"Left", "Right"} << 2 << "Right";
+        QTest::newRow("right, then centre") << QStringList{"Right", "Center"} << 1 << "Center";
         QTest::newRow("centre again unchecks it") << QStringList{"Center"} << 1 << "";
     }
 
@@ -372,20 +340,6 @@ private slots:
                               Qt::LeftButton);
         QCOMPARE(selected().color, stored);
         QCOMPARE(swatch->color, stored);
-        QCOMPARE(p.dataChanged.size(), 1);
-    }
-
-    void chooseByName()
-    {
-        createLabel();
-        createSticker(QStringLiteral(":/resources/images/Sticker/Star.svg"));
-        createLabel();
-        Panel p;
-        QCOMPARE(p.names()->count(), 3);
-        QCOMPARE(p.names()->currentText(), QStringLiteral("Label1"));
-        p.names()->setCurrentIndex(1);
-        QCOMPARE(selected().name, QStringLiteral("Sticker0"));
-        QCOMPARE(p.bar.objectPanelState(), QuiltraSideBarForm::ObjectPanelState::StickerLoaded);
         QCOMPARE(p.dataChanged.size(), 1);
     }
 

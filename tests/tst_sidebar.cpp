@@ -279,31 +279,6 @@ private slots:
         QVERIFY(f.widget("tabWidget")->isEnabled());
     }
 
-    void canvasRows_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("screen") << 0 << QStringList{"screenComboBox"};
-        QTest::newRow("paper") << 1 << QStringList{"paperComboBox", "paperOrientationComboBox"};
-        QTest::newRow("custom") << 2 << QStringList{"sizeWidthSpinBox", "sizeHeightSpinBox"};
-    }
-
-    void canvasRows()
-    {
-        QFETCH(int, type);
-        QFETCH(QStringList, shown);
-        Fixture f;
-        f.combo("canvasTypeComboBox")->setCurrentIndex(type);
-        QCOMPARE(state().canvasType, type);
-        for (const char *name : {"screenComboBox", "paperComboBox", "paperOrientationComboBox",
-                                 "sizeWidthSpinBox", "sizeHeightSpinBox"}) {
-            const bool visible = shown.contains(QString::fromLatin1(name));
-            QCOMPARE(f.widget(name)->isHidden(), !visible);
-            QCOMPARE(f.widget(name)->parentWidget()->findChild<QLabel *>()->isHidden(), false);
-        }
-        QVERIFY(!f.widget("canvasTypeComboBox")->isHidden());
-    }
-
     // A divider dragged on the canvas stays where it was put when the frame spacing is set
     // away and back again. Two photos side by side on 1920 x 1080 with margin 140 and
     // spacing 40: the area is 1640 wide, the left frame ends at 140 + 820 - 20 = 940.
@@ -364,37 +339,6 @@ private slots:
                  qPrintable(QString::number(cell.bottomRight.x(), 'f', 6)));
         QVERIFY(std::abs(cell.bottomRight.y() - 100.0) < 1e-3);
         QVERIFY(std::abs(state().document.frameRects.value(1).right() - first.right()) < 0.01);
-    }
-
-    void frameEdits_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("value");
-        QTest::newRow("round corners") << "roundCornersSpinBox" << 5;
-        QTest::newRow("line width") << "lineWidthSpinBox" << 9;
-        QTest::newRow("frame background") << "frameBackgroundComboBox" << 2;
-    }
-
-    void frameEdits()
-    {
-        QFETCH(QString, control);
-        QFETCH(int, value);
-        Fixture f;
-        QWidget *widget = f.widget(control.toLatin1().constData());
-        if (auto *box = qobject_cast<QComboBox *>(widget))
-            box->setCurrentIndex(value);
-        else
-            qobject_cast<QSpinBox *>(widget)->setValue(value);
-        const CanvasSettings &settings = state().settings;
-        const int stored = control.startsWith(QLatin1String("round")) ? settings.roundCorners
-                           : control.startsWith(QLatin1String("line"))
-                               ? settings.lineWidth
-                               : settings.frameBackgroundMode;
-        QCOMPARE(stored, value);
-        QCOMPARE(f.redraws(false), 1);
-        QCOMPARE(f.redraws(true), 0);
-        QCOMPARE(f.widget("frameBackColor2Widget")->isHidden(),
-                 control != QLatin1String("frameBackgroundComboBox"));
     }
 
     void dropShadowAndCorners()
@@ -524,18 +468,6 @@ private slots:
         QVERIFY(state().settings.backgroundImage.isEmpty());
     }
 
-    void textureDialogCancelled()
-    {
-        Fixture f;
-        f.bar.show();
-        rejectNextDialog();
-        QTest::mouseClick(child<QToolButton>(&f.bar, "backTextureAddButton"), Qt::LeftButton);
-        QCOMPARE(f.redraws(true), 0);
-        QCOMPARE(state().settings.backgroundTexture,
-                 QStringLiteral(":/resources/images/Pattern/pattern_140.png"));
-        QTRY_VERIFY(f.bar.findChildren<QDialog *>().isEmpty());
-    }
-
     void deletePicture_data()
     {
         QTest::addColumn<bool>("texture");
@@ -573,33 +505,6 @@ private slots:
         QCOMPARE(f.combo("backTypeComboBox")->currentIndex(), typeAfter);
         QCOMPARE(f.widget("colorWidget")->isHidden(), typeAfter != 0);
         QCOMPARE(f.redraws(true), 1);
-    }
-
-    void faces()
-    {
-        Fixture f;
-        f.bar.show();
-        QWidget *settings = f.widget("tabWidget");
-        QWidget *object = f.widget("tabWidget2");
-        QWidget *picker = f.bar.stickerPicker();
-        f.bar.showObjectPanel();
-        QVERIFY(!settings->isVisible() && object->isVisible() && !picker->isVisible());
-        QCOMPARE(f.bar.objectPanelState(), QuiltraSideBarForm::ObjectPanelState::PanelShown);
-        QCOMPARE(f.widget("scrollAreaWidgetContents_2")->height(), 100);
-        f.bar.showStickerPanel();
-        QVERIFY(!settings->isVisible() && !object->isVisible() && picker->isVisible());
-        f.bar.showSettingsPanel();
-        QVERIFY(settings->isVisible() && !object->isVisible() && !picker->isVisible());
-    }
-
-    void stickerForwarded()
-    {
-        Fixture f;
-        QSignalSpy spy(&f.bar, &QuiltraSideBarForm::stickerSelected);
-        emit f.bar.stickerPicker()->stickerSelected(QStringLiteral("x"), QuiltraGlobal::Emoji);
-        QCOMPARE(spy.size(), 1);
-        QCOMPARE(spy.first().at(0).toString(), QStringLiteral("x"));
-        QCOMPARE(spy.first().at(1).value<QuiltraGlobal::TStickerType>(), QuiltraGlobal::Emoji);
     }
 };
 
