@@ -4,6 +4,7 @@
 #include "Appearance.h"
 #include "CocoaCode.h"
 #include "CollageState.h"
+#include "ImageExportRunner.h"
 #include "KXGlobal.h"
 #include "LayoutCatalogue.h"
 #include "OverlayObject.h"
@@ -13,8 +14,10 @@
 #include "ui_QuiltraForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -244,11 +247,28 @@ void QuiltraForm::onCanvasSizeValChanged()
 void QuiltraForm::imageFileActionClicked(bool checked)
 {
     Q_UNUSED(checked);
+    // Only the suffix of the chosen name decides the format, not the filter entry.
+    const QString filePath = QDir::toNativeSeparators(QFileDialog::getSaveFileName(
+        nullptr, tr("Save to Image File"), state().exportImagePath,
+        QStringLiteral("PNG file (*.png);;JPG file (*.jpg);;TIFF file (*.tiff);;GIF file "
+                       "(*.gif);;WebP file (*.webp)")));
+    if (filePath.isEmpty())
+        return;
+    state().exportImagePath = filePath;
+    saveSettings();
+    if (canvas)
+        canvas->exportImage(filePath);
 }
 
 void QuiltraForm::pasteboardActionMenuClicked(bool checked)
 {
     Q_UNUSED(checked);
+    if (!canvas)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QImage image = canvas->renderCollageImage();
+    QApplication::restoreOverrideCursor();
+    ImageExportRunner(this).copyToClipboard(image);
 }
 
 void QuiltraForm::shareActionMenuClicked(bool checked)

@@ -3,6 +3,7 @@
 #include "CollageHQImageThread.h"
 #include "CollageState.h"
 #include "FrameCommands.h"
+#include "ImageExportRunner.h"
 #include "ImageFilter.h"
 #include "KXGlobal.h"
 #include "LayoutCell.h"
@@ -11,6 +12,7 @@
 #include "QuiltraRotateDialog.h"
 #include "ui_QuiltraCanvasForm.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QDrag>
@@ -104,6 +106,16 @@ void QuiltraCanvasForm::setShiftPressed(bool pressed)
 QImage QuiltraCanvasForm::renderCollageImage()
 {
     return renderer.renderCollage(canvasTarget(), true);
+}
+
+void QuiltraCanvasForm::exportImage(const QString &filePath)
+{
+    // The render reads the document, so it stays on this thread; encoding and writing go
+    // to a worker while the window keeps painting.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QImage image = renderCollageImage();
+    QApplication::restoreOverrideCursor();
+    ImageExportRunner(this).exportToFile(image, filePath);
 }
 
 void QuiltraCanvasForm::generateHQImage()

@@ -44,6 +44,9 @@ public:
     void setShiftPressed(bool pressed);
     // The collage at full canvas size as exported: no selection marker.
     QImage renderCollageImage();
+    // Renders the collage at full size and writes it to filePath, the format following
+    // the suffix; a failure is shown as a warning that names the file and the reason.
+    void exportImage(const QString &filePath);
 
     // Applies an adjustment to the photo of the frame the menu was opened on; the
     // adjustment dialog's Apply lands here. Not a named slot: the form's by-name wiring
