@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(f.combo("paperOrientationComboBox")->currentText(), QStringLiteral("Landscape"));
         QCOMPARE(f.spin("sizeWidthSpinBox")->value(), 640);
         QCOMPARE(f.spin("marginSpinBox")->value(), 33);
-        QVERIFY(!f.widget("screenComboBox")->isHidden() == false);
+        QVERIFY(f.widget("screenComboBox")->isHidden());
         QVERIFY(!f.widget("paperComboBox")->isHidden());
         QVERIFY(f.widget("colorWidget")->isHidden());
         QVERIFY(!f.widget("imageWidget")->isHidden());
