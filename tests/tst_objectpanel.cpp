@@ -260,8 +260,8 @@ private slots:
         QCOMPARE(p.get<QComboBox>("objNameComboBox")->count(), left);
         if (!next.isEmpty())
             QCOMPARE(selected().name, next);
-        else if (valid)
-            QCOMPARE(state().document.selectedObjectId, -1);
+        else
+            QCOMPARE(state().document.selectedObjectId, valid ? -1 : id);
         QCOMPARE(p.redraw.size(), left == 0 ? 1 : 0);
         QCOMPARE(p.bar.objectPanelState() == QuiltraSideBarForm::ObjectPanelState::NoObject,
                  left == 0);
