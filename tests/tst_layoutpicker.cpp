@@ -37,25 +37,6 @@ private slots:
         buildLayoutCatalogue();
     }
 
-    void contentHeight_data()
-    {
-        QTest::addColumn<int>("countIndex");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("gridLeft");
-        QTest::newRow("one photo, one layout") << 0 << 127 << 10;
-        QTest::newRow("three photos, ten layouts") << 2 << 454 << 1;
-        QTest::newRow("ten photos, six layouts") << 9 << 345 << 1;
-    }
-
-    void contentHeight()
-    {
-        QFETCH(int, countIndex);
-        CollageLayoutContentForm picker;
-        picker.setPhotoCount(countIndex);
-        QTEST(picker.computeContentHeight(), "height");
-        QTEST(picker.grid().left, "gridLeft");
-    }
-
     void indexAt_data()
     {
         QTest::addColumn<QPoint>("pos");
@@ -83,32 +64,6 @@ private slots:
         LayoutGrid grid;
         grid.left = 1;
         QTEST(grid.indexAt(pos, layoutCount), "index");
-    }
-
-    void photoCountKeepsOrResetsSelection_data()
-    {
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("toCount");
-        QTest::addColumn<int>("expected");
-        // From three photos (ten layouts).
-        QTest::newRow("to four layouts, 7 is gone") << 7 << 1 << 0;
-        QTest::newRow("to four layouts, 3 stays") << 3 << 1 << 3;
-        QTest::newRow("to one layout") << 5 << 0 << 0;
-    }
-
-    void photoCountKeepsOrResetsSelection()
-    {
-        QFETCH(int, selected);
-        QFETCH(int, toCount);
-        QFETCH(int, expected);
-        auto picker = shownPicker(2);
-        QTest::mouseClick(picker.get(), Qt::LeftButton, {}, centreOf(*picker, selected));
-        QSignalSpy spy(picker.get(), &CollageLayoutContentForm::frameSelected);
-        picker->setPhotoCount(toCount);
-        QCOMPARE(picker->selectedIndex(), expected);
-        QCOMPARE(CollageState::instance().layoutIndex, expected);
-        QCOMPARE(spy.size(), 1);
-        QCOMPARE(spy.first(), (QVariantList{toCount, expected}));
     }
 
     void clicks_data()

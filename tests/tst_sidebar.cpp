@@ -130,6 +130,7 @@ private slots:
         QTest::newRow("four photos keep the sixth") << 3 << 5 << 454;
         QTest::newRow("two photos have four") << 1 << 0 << 236;
         QTest::newRow("ten photos keep the sixth") << 9 << 5 << 345;
+        QTest::newRow("one photo has one") << 0 << 0 << 127;
     }
 
     void photoCountSwitch()
