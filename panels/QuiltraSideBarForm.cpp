@@ -1,5 +1,6 @@
 #include "QuiltraSideBarForm.h"
 
+#include "Appearance.h"
 #include "CanvasSizePresets.h"
 #include "CatalogueSync.h"
 #include "CollageLayoutContentForm.h"
@@ -27,14 +28,6 @@ constexpr int kNoObjectHeight = 100;
 constexpr int kLabelHeight = 600;
 constexpr int kStickerHeight = 200;
 constexpr int kBoldFrom = 501;
-
-// Stands in for the application's one decision on dark appearance: dark when the text is
-// lighter than the window behind it.
-bool prefersDarkAppearance(const QPalette &palette)
-{
-    return palette.color(QPalette::WindowText).lightness() >
-           palette.color(QPalette::Window).lightness();
-}
 
 // Toward zero like a plain cast, but safe for values outside the int range.
 int truncated(double value)
@@ -694,7 +687,7 @@ void QuiltraSideBarForm::on_objDelButton_clicked()
 
 void QuiltraSideBarForm::updateDeleteButtonIcon()
 {
-    const bool dark = prefersDarkAppearance(palette());
+    const bool dark = isDarkAppearance();
     QIcon icon;
     icon.addFile(dark ? QStringLiteral(":/resources/images/_DeleteWhiteIcon24.png")
                       : QStringLiteral(":/resources/images/_DeleteIcon24.png"),
@@ -706,7 +699,8 @@ void QuiltraSideBarForm::updateDeleteButtonIcon()
 
 void QuiltraSideBarForm::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::ThemeChange)
         updateDeleteButtonIcon();
     QWidget::changeEvent(event);
 }

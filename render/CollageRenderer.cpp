@@ -627,13 +627,18 @@ void CollageRenderer::paintBackground(QImage &layer) const
     if (settings.backgroundType == 1 || settings.backgroundType == 2) {
         // Drawn once and not tiled: a portrait canvas takes the picture at its height and
         // cuts it at the right, any other at its width, cut at the bottom.
-        const QImage picture(settings.backgroundType == 1 ? settings.backgroundTexture
-                                                          : settings.backgroundImage);
-        if (picture.isNull())
+        // Drawn through a target rectangle rather than a scaled copy: a picture of an
+        // extreme shape would otherwise ask for a copy far larger than the canvas.
+        const QImage picture = readPhotoFile(
+            settings.backgroundType == 1 ? settings.backgroundTexture : settings.backgroundImage);
+        if (picture.isNull() || picture.width() < 1 || picture.height() < 1)
             return;
-        painter.drawImage(0, 0,
-                          area.height() <= area.width() ? picture.scaledToWidth(area.width())
-                                                        : picture.scaledToHeight(area.height()));
+        const bool byWidth = area.height() <= area.width();
+        const qreal factor = byWidth ? qreal(area.width()) / picture.width()
+                                     : qreal(area.height()) / picture.height();
+        const QRectF target(0, 0, byWidth ? area.width() : std::floor(picture.width() * factor),
+                            byWidth ? std::floor(picture.height() * factor) : area.height());
+        painter.drawImage(target, picture);
         return;
     }
 

@@ -160,7 +160,8 @@ private Q_SLOTS:
         const LayoutTemplate &after = *state().currentLayout();
 
         // By hand, for 1920 x 1080 with margin 140 and top offset 60: the area is 1640 x
-        // 740 (dividers: 1640 x 800) and frame 0's right edge at 1039.5 + 20.5 half-spacing.
+        // 740 for frames and dividers alike, and frame 0's right edge at 1039.5 + 20.5
+        // half-spacing; the horizontal divider moves from 370 to 420 pixels down the area.
         const qreal cellRight = framesKept ? 920.0 / 16.4 : before.cells[0].bottomRight.x();
         const qreal cellBottom = framesKept ? 420.0 / 7.4 : before.cells[1].bottomRight.y();
         QVERIFY(qAbs(after.cells[0].bottomRight.x() - cellRight) < 1e-3);
@@ -169,7 +170,7 @@ private Q_SLOTS:
         const qreal lineX = dividersKept ? 920.0 / 16.4 : before.verticalLines[0].x();
         QVERIFY(qAbs(after.verticalLines[0].x() - lineX) < 1e-3);
         if (canvas == QSize(1920, 1080))
-            QVERIFY(qAbs(after.horizontalLines[0].y() - 450.0 / 8.0) < 1e-3);
+            QVERIFY(qAbs(after.horizontalLines[0].y() - 420.0 / 7.4) < 1e-3);
 
         // Rebuilt from the layout, the frames come back where they were dragged.
         document.clearGeometry();
