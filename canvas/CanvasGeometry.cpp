@@ -1,5 +1,6 @@
 #include "CanvasGeometry.h"
 
+#include "IntConversion.h"
 #include "PhotoPlacement.h"
 
 #include <QRectF>
@@ -14,15 +15,6 @@ constexpr int kObjectSizeMax = 999;
 constexpr float kPhotoScaleStep = 0.01f;
 constexpr float kPhotoScaleMin = 0.05f;
 constexpr float kPhotoScaleMax = 2.0f;
-
-int truncatedToInt(qreal value)
-{
-    if (std::isnan(value))
-        return 0;
-    constexpr qreal lowest = std::numeric_limits<int>::min();
-    constexpr qreal highest = std::numeric_limits<int>::max();
-    return int(std::trunc(std::clamp(value, lowest, highest)));
-}
 
 bool within(qreal value, qreal low, qreal high)
 {

@@ -1,6 +1,7 @@
 #include "OverlayObject.h"
 
 #include "CollageState.h"
+#include "IntConversion.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -14,16 +15,6 @@ namespace {
 
 constexpr int kEmojiSide = 150;
 constexpr int kLabelPointSize = 36;
-
-// Toward zero like a plain cast, but safe for positions far outside the int range.
-int truncated(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    constexpr double lowest = std::numeric_limits<int>::min();
-    constexpr double highest = std::numeric_limits<int>::max();
-    return static_cast<int>(std::trunc(std::clamp(value, lowest, highest)));
-}
 
 void centreOnCanvas(OverlayObject &object, double width, double height)
 {
@@ -72,7 +63,8 @@ void appendPicture(const QString &source, QSize size, OverlayKind kind, const QS
     OverlayObject picture;
     picture.size = size;
     centreOnCanvas(picture, size.width(), size.height());
-    picture.rect = QRect(truncated(picture.x), truncated(picture.y), size.width(), size.height());
+    picture.rect =
+        QRect(truncatedToInt(picture.x), truncatedToInt(picture.y), size.width(), size.height());
     picture.source = source;
     picture.name = prefix + QString::number(CollageState::instance().stickerCounter++);
     picture.alignment = 1;
@@ -114,6 +106,6 @@ void updateLabelBox(OverlayObject *object)
         for (const QString &line : lines)
             boxWidth = std::max(boxWidth, metrics.horizontalAdvance(line));
     }
-    object->rect = QRect(truncated(object->x), truncated(object->y), boxWidth,
+    object->rect = QRect(truncatedToInt(object->x), truncatedToInt(object->y), boxWidth,
                          lineCount * lineHeight + lineHeight / 4);
 }

@@ -7,6 +7,7 @@
 #include "CollageSelectStickerForm.h"
 #include "CollageSelectTextureDialog.h"
 #include "CollageState.h"
+#include "IntConversion.h"
 #include "KXGlobal.h"
 #include "PhotoPlacement.h"
 #include "ui_QuiltraSideBarForm.h"
@@ -28,16 +29,6 @@ constexpr int kNoObjectHeight = 100;
 constexpr int kLabelHeight = 600;
 constexpr int kStickerHeight = 200;
 constexpr int kBoldFrom = 501;
-
-// Toward zero like a plain cast, but safe for values outside the int range.
-int truncated(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    constexpr double lowest = std::numeric_limits<int>::min();
-    constexpr double highest = std::numeric_limits<int>::max();
-    return int(std::trunc(std::clamp(value, lowest, highest)));
-}
 
 CollageState &state()
 {
@@ -555,8 +546,8 @@ void QuiltraSideBarForm::loadObject(int id, bool full)
     if (!object)
         return;
     if (object->kind == Label) {
-        ui->objPosXSpinBox->setValue(truncated(object->x));
-        ui->objPosYSpinBox->setValue(truncated(object->y));
+        ui->objPosXSpinBox->setValue(truncatedToInt(object->x));
+        ui->objPosYSpinBox->setValue(truncatedToInt(object->y));
         if (!full)
             return;
         setObjectPanelState(ObjectPanelState::LabelLoaded);
@@ -572,17 +563,17 @@ void QuiltraSideBarForm::loadObject(int id, bool full)
         ui->objFontComboBox->setCurrentFont(object->font);
         ui->objFontColorWidget->setColor(object->color);
         ui->objOpacitySpinBox->setValue(object->opacity);
-        ui->objRotateSpinBox->setValue(truncated(object->rotation));
+        ui->objRotateSpinBox->setValue(truncatedToInt(object->rotation));
         return;
     }
-    ui->objStickerPosXSpinBox->setValue(truncated(object->x));
-    ui->objStickerPosYSpinBox->setValue(truncated(object->y));
+    ui->objStickerPosXSpinBox->setValue(truncatedToInt(object->x));
+    ui->objStickerPosYSpinBox->setValue(truncatedToInt(object->y));
     if (!full)
         return;
     setObjectPanelState(ObjectPanelState::StickerLoaded);
-    ui->objStickerScaleSpinBox->setValue(truncated(object->scale));
+    ui->objStickerScaleSpinBox->setValue(truncatedToInt(object->scale));
     ui->objStickerOpacitySpinBox->setValue(object->opacity);
-    ui->objStickerRotateSpinBox->setValue(truncated(object->rotation));
+    ui->objStickerRotateSpinBox->setValue(truncatedToInt(object->rotation));
 }
 
 void QuiltraSideBarForm::selectObjectByName()
@@ -789,8 +780,8 @@ void QuiltraSideBarForm::on_objCenterCanvasButton_clicked()
         return;
     const Suspend suspend(panelReady);
     object->x = (state().canvasSize.width() - object->rect.width()) * 0.5;
-    ui->objPosXSpinBox->setValue(truncated(object->x));
-    ui->objPosYSpinBox->setValue(truncated(object->y));
+    ui->objPosXSpinBox->setValue(truncatedToInt(object->x));
+    ui->objPosYSpinBox->setValue(truncatedToInt(object->y));
     labelChanged(object);
 }
 
@@ -902,8 +893,9 @@ void QuiltraSideBarForm::on_objStickerPosXSpinBox_valueChanged(int arg1)
     if (!object)
         return;
     object->x = arg1;
-    object->rect = QRect(truncated(object->x), truncated(object->y),
-                         truncated(object->size.width()), truncated(object->size.height()));
+    object->rect =
+        QRect(truncatedToInt(object->x), truncatedToInt(object->y),
+              truncatedToInt(object->size.width()), truncatedToInt(object->size.height()));
     emit selectedItemDataChanged();
 }
 
@@ -913,8 +905,9 @@ void QuiltraSideBarForm::on_objStickerPosYSpinBox_valueChanged(int arg1)
     if (!object)
         return;
     object->y = arg1;
-    object->rect = QRect(truncated(object->x), truncated(object->y),
-                         truncated(object->size.width()), truncated(object->size.height()));
+    object->rect =
+        QRect(truncatedToInt(object->x), truncatedToInt(object->y),
+              truncatedToInt(object->size.width()), truncatedToInt(object->size.height()));
     emit selectedItemDataChanged();
 }
 
