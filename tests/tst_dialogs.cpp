@@ -13,29 +13,16 @@ class TestDialogs : public QObject
 {
     Q_OBJECT
 
-public Q_SLOTS:
-    void openUrl(const QUrl &url) { openedUrls.append(url); }
-
-private:
     QList<QUrl> openedUrls;
 
-    static QDialog *make(bool about, QWidget *parent)
-    {
-        return about ? static_cast<QDialog *>(new AboutDialog(parent))
-                     : new QuiltraHelpDialog(parent);
-    }
+public Q_SLOTS:
+    void openUrl(const QUrl &url) { openedUrls.append(url); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
-    }
-
-    void cleanupTestCase()
-    {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        for (const char *scheme : {"https", "http"})
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "openUrl");
     }
 
     // The About box names the platform the build runs on; the link in it and the website
@@ -46,51 +33,42 @@ private Q_SLOTS:
         form.findChild<QToolButton *>(QStringLiteral("websiteButton"))->click();
         QCOMPARE(openedUrls.size(), 1);
         QCOMPARE(openedUrls.at(0).scheme(), QStringLiteral("https"));
-
-        auto *about = new AboutDialog(&form);
+        AboutDialog about(&form);
+        about.setAttribute(Qt::WA_DeleteOnClose, false);
 #if defined(Q_OS_LINUX)
-        QCOMPARE(about->findChild<QLabel *>(QStringLiteral("osLabel"))->text(),
+        QCOMPARE(about.findChild<QLabel *>(QStringLiteral("osLabel"))->text(),
                  QStringLiteral("for Linux"));
 #endif
-        about->show();
-        QVERIFY(QTest::qWaitForWindowExposed(about));
-        auto *web = about->findChild<QLabel *>(QStringLiteral("webLabel"));
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        auto *web = about.findChild<QLabel *>(QStringLiteral("webLabel"));
         QTest::mouseClick(web, Qt::LeftButton, {}, web->rect().center());
-        QCOMPARE(openedUrls.size(), 2);
-        QCOMPARE(openedUrls.at(1), openedUrls.at(0));
-        QVERIFY(about->isVisible());
-        delete about;
+        QCOMPARE(openedUrls, (QList<QUrl>{openedUrls.at(0), openedUrls.at(0)}));
+        QVERIFY(about.isVisible());
     }
 
     void textsFitWithAnyFont_data()
     {
         QTest::addColumn<bool>("about");
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<int>("pointSize");
+        QTest::addColumn<QFont>("font");
         for (const bool about : {false, true}) {
             const char *name = about ? "about" : "help";
-            QTest::addRow("%s, default font", name) << about << QString() << 0;
-            QTest::addRow("%s, 13 pt serif", name) << about << "Liberation Serif" << 13;
-            QTest::addRow("%s, 18 pt sans", name) << about << "DejaVu Sans" << 18;
+            QTest::addRow("%s, default", name) << about << QApplication::font();
+            QTest::addRow("%s, 13 pt serif", name) << about << QFont("Liberation Serif", 13);
+            QTest::addRow("%s, 18 pt sans", name) << about << QFont("DejaVu Sans", 18);
         }
     }
 
     void textsFitWithAnyFont()
     {
         QFETCH(bool, about);
-        QFETCH(QString, family);
-        QFETCH(int, pointSize);
+        QFETCH(QFont, font);
         const QFont oldFont = QApplication::font();
-        QFont font = oldFont;
-        if (!family.isEmpty())
-            font.setFamily(family);
-        if (pointSize > 0)
-            font.setPointSize(pointSize);
         QApplication::setFont(font);
         QWidget parent;
-        QDialog *dialog = make(about, &parent);
+        QDialog *dialog = about ? static_cast<QDialog *>(new AboutDialog(&parent))
+                                : new QuiltraHelpDialog(&parent);
         QApplication::setFont(oldFont);
-
         const QList<QWidget *> children = dialog->findChildren<QWidget *>();
         for (QWidget *child : children) {
             QVERIFY2(dialog->rect().contains(child->geometry()), qPrintable(child->objectName()));
@@ -101,15 +79,14 @@ private Q_SLOTS:
                          label->height() >= label->sizeHint().height(),
                      qPrintable(label->objectName() + " clips " + label->text()));
             for (QWidget *other : children) {
-                if (other != label && qobject_cast<QLabel *>(other))
-                    QVERIFY2(!label->geometry().intersects(other->geometry()),
-                             qPrintable(label->objectName() + " overlaps " + other->objectName()));
+                QVERIFY2(other == label || !qobject_cast<QLabel *>(other) ||
+                             !label->geometry().intersects(other->geometry()),
+                         qPrintable(label->objectName() + " overlaps " + other->objectName()));
             }
         }
-        delete dialog;
     }
 
-    // However a dialog is dismissed, exec() returns with the dialog gone exactly once,
+    // However a dialog is dismissed, exec() returns with the dialog deleted exactly once,
     // and the next opening starts afresh.
     void dialogsDeleteThemselves_data()
     {
@@ -132,8 +109,6 @@ private Q_SLOTS:
         QuiltraForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto *opener = form.findChild<QToolButton *>(button);
-        QVERIFY(opener);
         int destroyed = 0;
         for (int round = 1; round <= 3; ++round) {
             QTimer::singleShot(0, this, [&] {
@@ -147,7 +122,7 @@ private Q_SLOTS:
                 else
                     modal->close();
             });
-            opener->click();
+            form.findChild<QToolButton *>(button)->click();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QCOMPARE(destroyed, round);
         }
