@@ -1,4 +1,4 @@
-#include "CollageRenderCommand.h"
+#include "CollageRenderRun.h"
 #include "CollageState.h"
 #include "TestSupport.h"
 
@@ -12,22 +12,6 @@ using PixelChecks = QList<std::pair<QPoint, QColor>>;
 QColor slotColour(int slot)
 {
     return QColor::fromHsv(slot * 36, 220, 230);
-}
-
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run runCommand(const QStringList &arguments)
-{
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = CollageRenderCommand(out, err).run(arguments);
-    return run;
 }
 
 } // namespace
@@ -76,7 +60,7 @@ private Q_SLOTS:
         for (int slot = 0; slot < count; ++slot)
             arguments << QStringLiteral("--photo") << photoPath(slot);
 
-        const Run run = runCommand(arguments);
+        const CollageRenderRun run = runCollageRender(arguments);
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("wrote %1 (480x360)\n").arg(out));
 
@@ -118,7 +102,7 @@ private Q_SLOTS:
     void badArgumentsAreUsageErrors()
     {
         QFETCH(QStringList, arguments);
-        const Run run = runCommand(arguments);
+        const CollageRenderRun run = runCollageRender(arguments);
         QCOMPARE(run.status, 2);
         QVERIFY(run.err.contains(QStringLiteral("usage:")));
         QVERIFY(run.out.isEmpty());
@@ -145,7 +129,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, named);
-        const Run run = runCommand(
+        const CollageRenderRun run = runCollageRender(
             QStringList{QStringLiteral("--size"), QStringLiteral("320x200")} + arguments);
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(named), qPrintable(run.err));
@@ -202,7 +186,8 @@ private Q_SLOTS:
             "--shadow",  "off",      "--background", "#0000ff", "--corners",    "none"};
         auto render = [this, &plain](const QStringList &extra) {
             const QString out = m_dir.filePath(QStringLiteral("options.png"));
-            const Run run = runCommand(plain + extra + QStringList{"--out", out});
+            const CollageRenderRun run =
+                runCollageRender(plain + extra + QStringList{"--out", out});
             return run.status == 0 ? QImage(out).convertToFormat(QImage::Format_RGB32) : QImage();
         };
         const QImage before = render({});

@@ -1,4 +1,4 @@
-#include "CollageRenderCommand.h"
+#include "CollageRenderRun.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -6,22 +6,6 @@
 #include <QTextStream>
 
 namespace {
-
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run runCommand(const QStringList &arguments)
-{
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = CollageRenderCommand(out, err).run(arguments);
-    return run;
-}
 
 int distance(QRgb a, QRgb b)
 {
@@ -115,7 +99,7 @@ private Q_SLOTS:
         QFETCH(QPoint, point);
         QFETCH(QColor, expected);
         const QString out = path(QStringLiteral("options.png"));
-        const Run run = runCommand(
+        const CollageRenderRun run = runCollageRender(
             QStringList{QStringLiteral("--count"), QStringLiteral("1"), QStringLiteral("--size"),
                         QStringLiteral("200x100"), QStringLiteral("--margin"), QStringLiteral("20"),
                         QStringLiteral("--spacing"), QStringLiteral("0"),
@@ -150,7 +134,7 @@ private Q_SLOTS:
     void badValuesAreUsageErrors()
     {
         QFETCH(QStringList, arguments);
-        const Run run = runCommand(arguments);
+        const CollageRenderRun run = runCollageRender(arguments);
         QCOMPARE(run.status, 2);
         QVERIFY(run.err.contains(QStringLiteral("usage:")));
     }
@@ -195,7 +179,7 @@ private Q_SLOTS:
             QFile old(out);
             QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
         }
-        const Run run = runCommand(arguments);
+        const CollageRenderRun run = runCollageRender(arguments);
         QCOMPARE(run.status, status);
         QFile file(out);
         QVERIFY(file.open(QIODevice::ReadOnly));
