@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImageReader>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 // Installs the build into a temporary folder, as `cmake --install` would, and builds the
@@ -44,6 +43,11 @@ class TestInstall : public QObject
     {
         return destDir.path() + prefix + '/' + relative;
     }
+    QString read(const QString &relative) const
+    {
+        QFile file(installed(relative));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -81,50 +85,38 @@ private Q_SLOTS:
     // groups the window under it; the software centre's record points at the entry.
     void desktopEntry()
     {
-        QFile file(installed(desktopFiles().at(2)));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(file.readAll());
-        QStringList values;
-        for (const char *key : {"Name", "Exec", "Icon", "StartupWMClass", "Categories", "Terminal"})
-            values << QRegularExpression(QString("^%1=(.*)$").arg(key),
-                                         QRegularExpression::MultilineOption)
-                          .match(text)
-                          .captured(1);
-        QCOMPARE(values, (QStringList{KXGlobal().displayName(), "quiltra", appId(),
-                                      QCoreApplication::applicationName(), "Graphics;Photography;",
-                                      "false"}));
-        QFile metainfo(installed(desktopFiles().at(3)));
-        QVERIFY(metainfo.open(QIODevice::ReadOnly));
-        const QString record = QString::fromUtf8(metainfo.readAll());
+        const QString entry = read(desktopFiles().at(2));
+        for (const QString &line :
+             {"Name=" + KXGlobal().displayName(), QString("Exec=quiltra"), "Icon=" + appId(),
+              "StartupWMClass=" + QCoreApplication::applicationName(),
+              QString("Categories=Graphics;Photography;"), QString("Terminal=false")})
+            QVERIFY2(entry.contains('\n' + line + '\n'), qPrintable(line));
+        const QString record = read(desktopFiles().at(3));
         for (const QString &element :
              {"<id>" + appId() + "</id>", "<name>" + KXGlobal().displayName() + "</name>",
               "<launchable type=\"desktop-id\">" + appId() + ".desktop</launchable>"})
             QVERIFY2(record.contains(element), qPrintable(element));
     }
 
-    void validators_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("desktop entry")
-            << "desktop-file-validate" << QStringList{installed(desktopFiles().at(2))};
-        QTest::newRow("metainfo") << "appstreamcli"
-                                  << QStringList{"validate", "--no-net",
-                                                 installed(desktopFiles().at(3))};
-        // The installed copy finds its libraries without the build folder.
-        QTest::newRow("installed tool") << installed("bin/collage-render") << QStringList{"--help"};
-    }
-
+    // The desktop's own validators accept the entry and the record (where they are
+    // installed), and the installed tool finds its libraries without the build folder.
     void validators()
     {
-        QFETCH(QString, program);
-        QFETCH(QStringList, arguments);
-        const QString path =
-            QFileInfo(program).isAbsolute() ? program : QStandardPaths::findExecutable(program);
-        if (path.isEmpty())
-            QSKIP(qPrintable(program + " is not installed"));
-        const TestSupport::ProgramResult check = TestSupport::runProgram(path, arguments);
-        QVERIFY2(check.exitCode == 0, qPrintable(check.output));
+        const QList<QStringList> runs{
+            {"desktop-file-validate", installed(desktopFiles().at(2))},
+            {"appstreamcli", "validate", "--no-net", installed(desktopFiles().at(3))},
+            {installed("bin/collage-render"), "--help"}};
+        for (QStringList run : runs) {
+            const QString name = run.takeFirst();
+            const QString program =
+                name.startsWith('/') ? name : QStandardPaths::findExecutable(name);
+            if (program.isEmpty()) {
+                qWarning("%s is not installed", qPrintable(name));
+                continue;
+            }
+            const TestSupport::ProgramResult result = TestSupport::runProgram(program, run);
+            QVERIFY2(result.exitCode == 0, qPrintable(result.output));
+        }
     }
 
     // The package holds the same files under /usr and names what is loaded at run time,
@@ -145,14 +137,15 @@ private Q_SLOTS:
         const QString listing = TestSupport::runProgram("dpkg-deb", {"--contents", deb}).output;
         for (const QString &path : desktopFiles())
             QVERIFY2(listing.contains(" ./usr/" + path + '\n'), qPrintable(path + '\n' + listing));
-        const QString depends =
-            TestSupport::runProgram("dpkg-deb", {"--field", deb, "Depends"}).output;
+        // Package names between commas, bars and version constraints.
+        const QString depends = ',' +
+                                TestSupport::runProgram("dpkg-deb", {"--field", deb, "Depends"})
+                                    .output.simplified()
+                                    .replace(' ', ',') +
+                                ',';
         for (const char *name : {"libqt6widgets6", "libqt6svg6", "qt6-image-formats-plugins",
                                  "fonts-noto-color-emoji"})
-            QVERIFY2(QRegularExpression(QString("(^|[ ,|])%1( |,|$)").arg(name))
-                         .match(depends)
-                         .hasMatch(),
-                     qPrintable(depends));
+            QVERIFY2(depends.contains(QString(",%1,").arg(name)), qPrintable(depends));
     }
 };
 

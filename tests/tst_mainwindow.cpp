@@ -1,4 +1,5 @@
 #include "AboutDialog.h"
+#include "ApplicationIdentity.h"
 #include "MainWindow.h"
 #include "QuiltraHelpDialog.h"
 #include "TestSupport.h"
@@ -15,13 +16,10 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <functional>
 #include <memory>
 
 // What a screen reader announces for every control a user can reach.
 namespace {
-
-using WindowMaker = std::function<QWidget *()>;
 
 QString accessibleName(QWidget *widget)
 {
@@ -73,8 +71,6 @@ bool needsName(QWidget *widget)
 
 } // namespace
 
-Q_DECLARE_METATYPE(WindowMaker)
-
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -84,9 +80,20 @@ class TestMainWindow : public QObject
     QString recordPath() const { return home.filePath("Maplestead Vantry.conf"); }
 
 private Q_SLOTS:
+    // Naming the application moves no settings file, and code that opens the default
+    // store lands in the editor form's store, not in a new one.
     void initTestCase()
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+        const auto stores = [] {
+            return QStringList{QSettings("Maplestead", "Quiltra").fileName(),
+                               openWindowSettings()->fileName()};
+        };
+        const QStringList expected{home.filePath("Maplestead/Quiltra.conf"), recordPath()};
+        QCOMPARE(stores(), expected);
+        setApplicationIdentity();
+        QCOMPARE(stores(), expected);
+        QCOMPARE(QSettings().fileName(), expected.first());
     }
 
     void init() { QFile::remove(recordPath()); }
@@ -165,62 +172,44 @@ private Q_SLOTS:
 
     void everyControlIsNamed_data()
     {
-        QTest::addColumn<WindowMaker>("make");
-        QTest::newRow("main window") << WindowMaker([] { return new MainWindow; });
-        QTest::newRow("help") << WindowMaker([] { return new QuiltraHelpDialog(nullptr); });
-        QTest::newRow("about") << WindowMaker([] { return new AboutDialog(nullptr); });
+        QTest::addColumn<QString>("window");
+        for (const char *window : {"main window", "help", "about"})
+            QTest::newRow(window) << window;
     }
 
     void everyControlIsNamed()
     {
-        QFETCH(WindowMaker, make);
-        const std::unique_ptr<QWidget> window(make());
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QFETCH(QString, window);
+        const std::unique_ptr<QWidget> shown(
+            window == "help"    ? static_cast<QWidget *>(new QuiltraHelpDialog(nullptr))
+            : window == "about" ? static_cast<QWidget *>(new AboutDialog(nullptr))
+                                : new MainWindow);
+        shown->setAttribute(Qt::WA_DeleteOnClose, false);
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
         QStringList unnamed;
         int checked = 0;
-        for (QWidget *widget : window->findChildren<QWidget *>()) {
-            if (!needsName(widget) || isPartOfControl(widget, window.get()))
+        for (QWidget *widget : shown->findChildren<QWidget *>()) {
+            if (!needsName(widget) || isPartOfControl(widget, shown.get()))
                 continue;
             ++checked;
             if (accessibleName(widget).isEmpty())
-                unnamed << QString("%1 \"%2\"")
-                               .arg(QLatin1String(widget->metaObject()->className()),
-                                    widget->objectName());
+                unnamed << QLatin1String(widget->metaObject()->className()) + ' ' +
+                               widget->objectName();
         }
         QVERIFY(checked > 0);
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
     }
 
     // Icon-only buttons and the canvas say what they are for, not merely that they exist.
-    void controlsSayWhatTheyDo_data()
-    {
-        QTest::addColumn<QString>("objectName");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("help") << "helpButton"
-                              << "Help";
-        QTest::newRow("about") << "aboutButton"
-                               << "About";
-        QTest::newRow("website") << "websiteButton"
-                                 << "Website";
-        QTest::newRow("sticker") << "stickerButton"
-                                 << "Add Sticker";
-        QTest::newRow("text") << "textButton"
-                              << "Add Text";
-        QTest::newRow("options") << "optionButton"
-                                 << "Options";
-        QTest::newRow("canvas") << "QuiltraCanvasForm"
-                                << "Collage canvas";
-    }
-
     void controlsSayWhatTheyDo()
     {
-        QFETCH(QString, objectName);
         MainWindow window;
-        auto *control = window.findChild<QWidget *>(objectName);
-        QVERIFY(control);
-        QTEST(accessibleName(control), "name");
+        for (const QString pair : {"helpButton=Help", "aboutButton=About", "websiteButton=Website",
+                                   "stickerButton=Add Sticker", "textButton=Add Text",
+                                   "optionButton=Options", "QuiltraCanvasForm=Collage canvas"})
+            QCOMPARE(accessibleName(window.findChild<QWidget *>(pair.section('=', 0, 0))),
+                     pair.section('=', 1));
     }
 };
 
