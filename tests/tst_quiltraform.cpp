@@ -14,33 +14,15 @@
 #include <QToolButton>
 
 // The main editor form, its settings file and the dialogs it opens.
-namespace {
-
-CollageState &state()
-{
-    return CollageState::instance();
-}
-
-template <typename T = QWidget> T *child(QWidget &parent, const QString &name)
-{
-    T *found = parent.findChild<T *>(name);
-    if (!found)
-        qFatal("no widget %s", qPrintable(name));
-    return found;
-}
-
-QString text(QWidget &form, const char *name)
-{
-    return child<QLabel>(form, name)->text();
-}
-
-} // namespace
-
 class TestQuiltraForm : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir home;
+
+    static CollageState &state() { return CollageState::instance(); }
+    template <class T = QWidget> T *child(QWidget &w, QString n) { return w.findChild<T *>(n); }
+    QString text(QWidget &w, const char *name) { return child<QLabel>(w, name)->text(); }
 
     QString resolve(QString path) const
     {
@@ -110,40 +92,25 @@ private Q_SLOTS:
 
     // The file is written by hand, as a user's earlier run would have left it, and read
     // back as text after the form has gone.
+    // Each row: the stored line, the export folder read, the last export, the folder stored.
     void settingsFile_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("readExport");
-        QTest::addColumn<QString>("lastExport");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("first run") << ""
-                                   << "<documents>"
-                                   << "@tmp/F"
-                                   << "@tmp/F";
-        QTest::newRow("folder kept") << "exportImagePath=@tmp/F"
-                                     << "@tmp/F"
-                                     << "@tmp/F/a.png"
-                                     << "@tmp/F";
-        QTest::newRow("folder gone") << "exportImagePath=@tmp/gone"
-                                     << "<documents>"
-                                     << "@tmp/gone/a.png"
-                                     << "<documents>";
-        QTest::newRow("a file") << "exportImagePath=@tmp/F/a.png"
-                                << "<documents>"
-                                << ""
-                                << "<documents>";
-        QTest::newRow("relative") << "exportImagePath=."
-                                  << "<documents>"
-                                  << "a.png"
-                                  << "<documents>";
+        QTest::addColumn<QStringList>("row");
+        QTest::newRow("first run") << QStringList{"", "<documents>", "@tmp/F", "@tmp/F"};
+        QTest::newRow("folder kept")
+            << QStringList{"exportImagePath=@tmp/F", "@tmp/F", "@tmp/F/a.png", "@tmp/F"};
+        QTest::newRow("folder gone") << QStringList{"exportImagePath=@tmp/gone", "<documents>",
+                                                    "@tmp/gone/a.png", "<documents>"};
+        QTest::newRow("a file") << QStringList{"exportImagePath=@tmp/F/a.png", "<documents>", "",
+                                               "<documents>"};
+        QTest::newRow("relative") << QStringList{"exportImagePath=.", "<documents>", "a.png",
+                                                 "<documents>"};
     }
 
     void settingsFile()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, readExport);
-        QFETCH(QString, lastExport);
-        QFETCH(QString, stored);
+        QFETCH(QStringList, row);
+        const QString file = row[0], readExport = row[1], lastExport = row[2], stored = row[3];
         const QString path = home.filePath("config/Maplestead/Quiltra.conf");
         QFile::remove(path);
         if (!file.isEmpty()) {
@@ -174,20 +141,16 @@ private Q_SLOTS:
     void dialogsDeleteThemselves_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("dialogClass");
         QTest::addColumn<QString>("how");
-        for (const char *how : {"own button", "escape", "window close"}) {
-            QTest::addRow("help, %s", how) << "helpButton"
-                                           << "QuiltraHelpDialog" << how;
-            QTest::addRow("about, %s", how) << "aboutButton"
-                                            << "AboutDialog" << how;
-        }
+        QTest::newRow("help, own button") << QString("helpButton") << "own button";
+        QTest::newRow("about, escape") << QString("aboutButton") << "escape";
+        QTest::newRow("about, window close") << QString("aboutButton") << "window close";
     }
 
     void dialogsDeleteThemselves()
     {
         QFETCH(QString, button);
-        QFETCH(QString, dialogClass);
+        const QString dialogClass = button == "helpButton" ? "QuiltraHelpDialog" : "AboutDialog";
         QFETCH(QString, how);
         QuiltraForm form;
         form.show();
