@@ -1,9 +1,7 @@
-#include "ApplicationIdentity.h"
 #include "MainWindow.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
-#include <QImageReader>
 
 // Runs with QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt): every pixmap asked for here
 // is wanted at a device pixel ratio of 2, as on a high-density screen.
@@ -13,24 +11,6 @@ class TestApplicationIdentity : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QCOMPARE(qApp->devicePixelRatio(), 2.0); }
-
-    // The small sizes come from their own hand-tuned drawings at twice the size, never
-    // from a blurred enlargement.
-    void windowIconAtDoubleDensity()
-    {
-        QImageReader reader(":/resources/images/RerivUzazara.ico");
-        QImage stored32;
-        for (int i = 0; i < reader.imageCount() && stored32.isNull(); ++i) {
-            reader.jumpToImage(i);
-            const QImage image = reader.read();
-            if (image.size() == QSize(32, 32))
-                stored32 = image;
-        }
-        QVERIFY(!stored32.isNull());
-        const QPixmap pixmap = applicationIcon().pixmap(QSize(16, 16));
-        QCOMPARE(pixmap.size(), QSize(32, 32));
-        QVERIFY(TestSupport::fuzzyEqual(pixmap.toImage(), stored32, 3));
-    }
 
     // The forms' icons as built, in every state they have images for: a missing
     // double-size image would leave a blurred enlargement on the screen.
