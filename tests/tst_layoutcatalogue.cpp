@@ -7,12 +7,7 @@
 
 namespace {
 
-const LayoutTemplate &layoutAt(int photos, int index)
-{
-    return CollageState::instance().layoutCatalogue[photos - 1][index];
-}
-
-// The outline of a cell; an apex triangle with its apex where it lies without spacing, the
+// The outline of a cell; an apex triangle has its apex where it lies without spacing, the
 // centre of the area.
 QPolygonF outline(const LayoutCell &cell)
 {
@@ -33,20 +28,15 @@ int cellAt(const LayoutTemplate &layout, QPointF point)
     return found;
 }
 
-// Whether a divider of lines crosses from a to b (one step right, or one step down).
+// Whether one of the lines crosses the step from a to b (one right, or one down).
 bool dividerBetween(const QList<QRectF> &lines, QPointF a, QPointF b)
 {
-    for (const QRectF &line : lines) {
-        const bool vertical = line.width() == 0;
-        const qreal at = vertical ? line.x() : line.y();
-        const qreal along = vertical ? a.y() : a.x();
-        const auto [from, to] =
-            vertical ? std::pair{line.top(), line.bottom()} : std::pair{line.left(), line.right()};
-        const auto [low, high] = vertical ? std::pair{a.x(), b.x()} : std::pair{a.y(), b.y()};
-        if (low < at && at < high && from <= along && along <= to)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(lines, [&](const QRectF &line) {
+        return line.width() == 0 ? a.x() < line.x() && line.x() < b.x() && line.top() <= a.y() &&
+                                       a.y() <= line.bottom()
+                                 : a.y() < line.y() && line.y() < b.y() && line.left() <= a.x() &&
+                                       a.x() <= line.right();
+    });
 }
 
 } // namespace
@@ -62,33 +52,27 @@ private Q_SLOTS:
         buildLayoutCatalogue();
     }
 
-    void listSizes()
-    {
-        QList<qsizetype> sizes;
-        for (const auto &list : CollageState::instance().layoutCatalogue)
-            sizes << list.size();
-        QCOMPARE(sizes, (QList<qsizetype>{1, 4, 10, 11, 10, 6, 8, 6, 6, 6}));
-    }
-
     void everyLayout_data()
     {
         QTest::addColumn<int>("photos");
         QTest::addColumn<int>("index");
         const auto &catalogue = CollageState::instance().layoutCatalogue;
         for (int photos = 1; photos <= kPhotoCountChoices; ++photos) {
+            QVERIFY(!catalogue[photos - 1].isEmpty());
             for (int index = 0; index < catalogue[photos - 1].size(); ++index)
                 QTest::addRow("%d/%d", photos, index) << photos << index;
         }
     }
 
     // Sampled on a grid that misses every cell edge: the cells cover the area once, and
-    // wherever two neighbouring samples lie in different rectangles a divider runs
-    // between them, so that every shared edge can be dragged, and nowhere else.
+    // wherever two neighbouring samples lie in different rectangles a divider runs between
+    // them, so that every shared edge can be dragged, and nowhere else. Spacing goes to
+    // the edges that face another cell.
     void everyLayout()
     {
         QFETCH(int, photos);
         QFETCH(int, index);
-        const LayoutTemplate &layout = layoutAt(photos, index);
+        const LayoutTemplate &layout = CollageState::instance().layoutCatalogue[photos - 1][index];
         QCOMPARE(layout.cells.size(), photos);
         const bool rectangles = layout.cells.first().kind == LayoutCell::Rectangle;
         // A sliver between cells can slip through the grid, but not through the total area.
@@ -101,6 +85,20 @@ private Q_SLOTS:
                 twice += p.x() * q.y() - q.x() * p.y();
             }
             area += qAbs(twice) / 2.0;
+            // A right triangle is inset towards its right angle.
+            if (cell.kind == LayoutCell::Triangle && !cell.apexComputed)
+                QCOMPARE(
+                    QPointF::dotProduct(cell.vertex1 - cell.anchor, cell.vertex3 - cell.anchor),
+                    0.0);
+            const auto inner = [](qreal v) { return v > 0.1 && v < 99.9; };
+            if (cell.kind == LayoutCell::Rectangle) {
+                const int across[] = {SpacingNone, SpacingLeft, SpacingRight, SpacingLeftRight};
+                const int down[] = {SpacingNone, SpacingTop, SpacingBottom, SpacingTopBottom};
+                QCOMPARE(cell.hSpacingSides,
+                         across[inner(cell.topLeft.x()) + 2 * inner(cell.bottomRight.x())]);
+                QCOMPARE(cell.vSpacingSides,
+                         down[inner(cell.topLeft.y()) + 2 * inner(cell.bottomRight.y())]);
+            }
         }
         QVERIFY2(qAbs(area - 10000.0) < 1e-6, qPrintable(QString::number(area)));
         for (int y = 0; y < 100; ++y) {
@@ -111,15 +109,13 @@ private Q_SLOTS:
                                                    .arg(cell == -1 ? "no" : "two")
                                                    .arg(x)
                                                    .arg(y)));
-                if (!rectangles)
-                    continue;
                 for (const QPointF next : {here + QPointF(1, 0), here + QPointF(0, 1)}) {
-                    if (next.x() > 100 || next.y() > 100)
-                        continue;
                     const QList<QRectF> &lines =
                         next.x() > here.x() ? layout.verticalLines : layout.horizontalLines;
-                    QVERIFY2((cellAt(layout, next) != cell) == dividerBetween(lines, here, next),
-                             qPrintable(QStringLiteral("at %1, %2").arg(x).arg(y)));
+                    if (rectangles && next.x() < 100 && next.y() < 100)
+                        QVERIFY2((cellAt(layout, next) != cell) ==
+                                     dividerBetween(lines, here, next),
+                                 qPrintable(QStringLiteral("at %1, %2").arg(x).arg(y)));
                 }
             }
         }
@@ -127,64 +123,27 @@ private Q_SLOTS:
             QVERIFY(layout.horizontalLines.isEmpty() && layout.verticalLines.isEmpty());
     }
 
-    void cellShapes_data() { everyLayout_data(); }
-
-    // Spacing goes to the edges that face another cell; triangles keep their stored shape.
-    void cellShapes()
+    void currentLayoutNeedsValidIndices_data()
     {
-        QFETCH(int, photos);
-        QFETCH(int, index);
-        for (const LayoutCell &cell : layoutAt(photos, index).cells) {
-            if (cell.kind == LayoutCell::Rectangle) {
-                auto inner = [](qreal v) { return v > 0.1 && v < 99.9; };
-                const int across[] = {SpacingNone, SpacingLeft, SpacingRight, SpacingLeftRight};
-                const int down[] = {SpacingNone, SpacingTop, SpacingBottom, SpacingTopBottom};
-                const QPointF a = cell.topLeft, b = cell.bottomRight;
-                QCOMPARE(cell.hSpacingSides, across[inner(a.x()) + 2 * inner(b.x())]);
-                QCOMPARE(cell.vSpacingSides, down[inner(a.y()) + 2 * inner(b.y())]);
-                QCOMPARE(cell.topRight, QPointF(b.x(), a.y()));
-                QCOMPARE(cell.bottomLeft, QPointF(a.x(), b.y()));
-            } else if (cell.apexComputed) {
-                QCOMPARE(cell.vertex3, QPointF(0, 0));
-                QCOMPARE(cell.anchor, (cell.vertex1 + cell.vertex2) / 2.0);
-                // The far ends of the diagonals through the base ends.
-                QCOMPARE(cell.guideP, QPointF(100, 100) - cell.vertex1);
-                QCOMPARE(cell.guideQ, QPointF(100, 100) - cell.vertex2);
-            } else {
-                QCOMPARE(cell.anchor, cell.vertex2); // the right angle
-            }
-        }
+        QTest::addColumn<int>("countIndex");
+        QTest::addColumn<int>("layoutIndex");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("valid") << 1 << 3 << true;
+        QTest::newRow("layout past end") << 1 << 4 << false;
+        QTest::newRow("negative layout") << 1 << -1 << false;
+        QTest::newRow("count past end") << 10 << 0 << false;
+        QTest::newRow("negative count") << -1 << 0 << false;
     }
 
-    void cellOrder_data()
+    void currentLayoutNeedsValidIndices()
     {
-        QTest::addColumn<int>("photos");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("cell");
-        QTest::addColumn<QPointF>("first");
-        QTest::addColumn<QPointF>("second");
-        // Rectangles by top-left and bottom-right, triangles by vertex1 and vertex2.
-        // clang-format off
-        QTest::newRow("3/4 right half first") << 3 << 4 << 0 << QPointF(50, 0) << QPointF(100, 100);
-        QTest::newRow("4/8 large cell last") << 4 << 8 << 3 << QPointF(0, 33.3) << QPointF(66.6, 100);
-        QTest::newRow("10/5 cell 8") << 10 << 5 << 8 << QPointF(50, 0) << QPointF(100, 50);
-        QTest::newRow("3/8 left apex last") << 3 << 8 << 2 << QPointF(0, 0) << QPointF(0, 100);
-        QTest::newRow("4/10 top apex third") << 4 << 10 << 2 << QPointF(0, 0) << QPointF(100, 0);
-        // clang-format on
-    }
-
-    // Frame i shows photo i, so the order of the cells is what the user sees.
-    void cellOrder()
-    {
-        QFETCH(int, photos);
-        QFETCH(int, index);
-        QFETCH(int, cell);
-        QFETCH(QPointF, first);
-        QFETCH(QPointF, second);
-        const LayoutCell &c = layoutAt(photos, index).cells.at(cell);
-        const bool rectangle = c.kind == LayoutCell::Rectangle;
-        QCOMPARE(rectangle ? c.topLeft : c.vertex1, first);
-        QCOMPARE(rectangle ? c.bottomRight : c.vertex2, second);
+        QFETCH(int, countIndex);
+        QFETCH(int, layoutIndex);
+        QFETCH(bool, found);
+        CollageState &state = CollageState::instance();
+        state.photoCountIndex = countIndex;
+        state.layoutIndex = layoutIndex;
+        QCOMPARE(state.currentLayout() != nullptr, found);
     }
 };
 
