@@ -10,6 +10,9 @@
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -63,7 +66,130 @@ void plainCanvas(QSize canvas, int margin, int topOffset = 0)
     settings().backgroundColor1 = Qt::gray;
 }
 
+// Settings for one look of a plain canvas, and what it must show.
+struct Look
+{
+    QSize canvas{200, 150};
+    int topOffset = 0;
+    int backgroundType = 0;
+    int backgroundMode = 0;
+    bool loadable = true;
+    int frameMode = 0;
+    bool ownColour = false;
+    int rotation = 0;
+    std::optional<QPointF> photoAt = {};
+    float angle = 0.0f;
+    PixelChecks pixels = {};
+};
+
+// A busy collage: striped photos (a band or photo drawn a row off shows), rounded frames,
+// a gradient behind, ornaments, and a see-through sticker, a label and an emoji placed
+// across the band edges.
+struct Scene
+{
+    int count = 4;
+    bool triangles = false;
+    int rotation = 0;
+    QSize canvas{720, 560};
+    bool shadow = true;
+    int bandRows = 64;
+    int topOffset = 0;
+};
+
+void busyCollage(const Scene &scene)
+{
+    const auto &layouts = state().layoutCatalogue[size_t(scene.count - 1)];
+    const auto layout = std::ranges::find_if(layouts, [&scene](const LayoutTemplate &l) {
+        return (l.cells.first().kind == LayoutCell::Triangle) == scene.triangles;
+    });
+    QVERIFY(layout != layouts.end());
+    useLayout(scene.count, int(layout - layouts.begin()), scene.canvas, 30, 14, scene.topOffset);
+    settings().roundCorners = 12;
+    settings().lineWidth = 2;
+    settings().dropShadow = scene.shadow ? 1 : 0;
+    settings().backgroundColorMode = 1;
+    settings().backgroundColor2 = QColor(40, 90, 160);
+    for (LayoutCell &cell : state().currentLayout()->cells)
+        cell.rotation = scene.rotation ? scene.rotation : cell.rotation;
+    CollageRenderer().buildGeometry(canvasRect());
+    for (int slot = 0; slot < scene.count; ++slot) {
+        QImage photo = filled(QSize(900, 700), QColor::fromHsv(slot * 60, 200, 220));
+        QPainter painter(&photo);
+        for (int y = 0; y < photo.height(); y += 6)
+            painter.fillRect(QRect(0, y, photo.width(), 2), Qt::darkBlue);
+        painter.end();
+        QVERIFY(placePhoto(slot, QString(), photo));
+    }
+    static const QTemporaryDir dir;
+    const QString stickerPath = dir.filePath(QStringLiteral("sticker.png"));
+    QVERIFY(filled(QSize(120, 90), QColor(200, 30, 30, 160)).save(stickerPath));
+    createSticker(stickerPath);
+    createLabel();
+    createEmoji(QStringLiteral("\U0001F600"));
+    for (qsizetype i = 0; i < state().document.objects.size(); ++i) {
+        OverlayObject &object = state().document.objects[i];
+        object.x = 60.0 + 150.0 * i;
+        object.y = 40.0 + 95.0 * i;
+        object.rotation = 20.0f * float(i);
+        if (object.kind == Label)
+            updateLabelBox(&object);
+    }
+    state().document.selectedObjectId = -1;
+}
+
+// One frame at (20, 20)-(180, 130) on a grey 200 x 150 canvas, without shadow or ornaments,
+// showing a red photo of 160 x 120 placed at (20, 15).
+void plainCollage()
+{
+    plainCanvas(QSize(200, 150), 20);
+    settings().lineWidth = 1;
+    settings().frameBackgroundColor1 = Qt::yellow;
+    CollageRenderer().buildGeometry(canvasRect());
+    QVERIFY(placePhoto(0, QString(), filled(QSize(400, 300), Qt::red)));
+}
+
+using Edit = std::function<void(CollageRenderer &)>;
+
+// Edits as the canvas and the side bar make them to the live document.
+QList<std::pair<const char *, Edit>> edits()
+{
+    // State is global, so the edits capture nothing.
+    static CollageDocument &document = state().document;
+    static CanvasSettings &settings = state().settings;
+    return {
+        {"object moved", [](auto &) { document.objects.first().x += 37; }},
+        {"object selected", [](auto &) { document.selectedObjectId = document.objects.last().id; }},
+        {"photo panned", [](auto &) { document.photos[1].position += QPointF(-23, 17); }},
+        {"photo zoomed",
+         [](auto &) {
+             PhotoFrame &photo = document.photos[1];
+             photo.scale *= 1.25f;
+             photo.displaySize = (QSizeF(photo.sourceImage.size()) * photo.scale).toSize();
+             photo.displayImage = filteredScale(photo.sourceImage, photo.displaySize);
+         }},
+        {"photo turned", [](auto &) { document.photos[1].angle += 7.0f; }},
+        {"divider dragged",
+         [](auto &) {
+             document.frameRects[0].adjust(0, 0, 31, 0);
+             document.frameRects[1].adjust(31, 0, 0, 0);
+         }},
+        {"background",
+         [](CollageRenderer &renderer) {
+             settings.backgroundColor1 = Qt::darkGreen;
+             renderer.markBackgroundDirty();
+         }},
+        {"line width", [](auto &) { settings.lineWidth = 6; }},
+        {"frame colour", [](auto &) { settings.frameBackgroundColor1 = Qt::magenta; }},
+        {"corner ornament", [](auto &) { settings.cornerTopRight = true; }},
+        {"shadow switched", [](auto &) { settings.dropShadow = 1 - settings.dropShadow; }},
+    };
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Look)
+Q_DECLARE_METATYPE(Scene)
+Q_DECLARE_METATYPE(Edit)
 
 class TestCollageRenderer : public QObject
 {
@@ -152,136 +278,71 @@ private Q_SLOTS:
         QCOMPARE(document.frameRects, frames);
     }
 
-    void backgroundModes_data()
+    void looks_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("colorMode");
-        QTest::addColumn<QSize>("canvas");
-        QTest::addColumn<bool>("loadable");
-        QTest::addColumn<PixelChecks>("pixels");
+        QTest::addColumn<Look>("look");
         const QColor red(220, 30, 40), blue(30, 60, 200), none(Qt::transparent);
-        const QSize wide(200, 150);
-        // The picture is 40 x 20, red on its left half and blue on its right half.
+        const QColor leaf(40, 160, 90), yellow(250, 220, 40), black(Qt::black), cyan(Qt::cyan);
+        // The 200 x 150 canvas has a margin of 20 around its frame, outlined 3 pixels wide.
+        // The background picture is 40 x 20, red on its left half and blue on its right.
+        const QPoint top(100, 23), bottom(100, 127), left(23, 75), right(177, 75);
         // clang-format off
-        QTest::newRow("single colour") << 0 << 0 << wide << true << PixelChecks{{{199, 149}, red}};
-        QTest::newRow("top to bottom") << 0 << 1 << wide << true << PixelChecks{{{5, 0}, red}, {{5, 149}, blue}};
-        QTest::newRow("left to right") << 0 << 2 << wide << true << PixelChecks{{{0, 5}, red}, {{199, 5}, blue}};
-        QTest::newRow("texture on a landscape canvas: width, strip below") << 1 << 0 << wide << true
-            << PixelChecks{{{10, 10}, red}, {{190, 90}, blue}, {{100, 120}, none}};
-        QTest::newRow("texture on a square canvas: width") << 1 << 0 << QSize(150, 150) << true
-            << PixelChecks{{{140, 70}, blue}, {{10, 100}, none}};
-        QTest::newRow("image on a portrait canvas: height, cut at the right") << 2 << 0
-            << QSize(100, 200) << true << PixelChecks{{{99, 0}, red}, {{10, 199}, red}};
-        QTest::newRow("unloadable texture stays transparent") << 1 << 0 << wide << false
-            << PixelChecks{{{0, 0}, none}, {{199, 149}, none}};
+        QTest::newRow("background colour") << Look{.pixels = {{{199, 149}, red}, {{0, 0}, red}}};
+        QTest::newRow("background top to bottom") << Look{.backgroundMode = 1, .pixels = {{{5, 0}, red}, {{5, 149}, blue}}};
+        QTest::newRow("background left to right") << Look{.backgroundMode = 2, .pixels = {{{0, 5}, red}, {{199, 5}, blue}}};
+        QTest::newRow("texture on a landscape canvas: width, strip below") << Look{.backgroundType = 1,
+            .pixels = {{{10, 10}, red}, {{190, 90}, blue}, {{100, 145}, none}}};
+        QTest::newRow("texture on a square canvas: width") << Look{.canvas = {150, 150}, .backgroundType = 1,
+            .pixels = {{{140, 70}, blue}, {{10, 100}, none}}};
+        QTest::newRow("image on a portrait canvas: height, cut at the right") << Look{.canvas = {100, 200},
+            .backgroundType = 2, .pixels = {{{99, 0}, red}, {{10, 199}, red}}};
+        QTest::newRow("unloadable texture stays transparent") << Look{.backgroundType = 1, .loadable = false,
+            .pixels = {{{0, 0}, none}, {{199, 149}, none}}};
+        QTest::newRow("frame colour") << Look{.pixels = {{top, leaf}, {bottom, leaf}, {right, leaf}}};
+        QTest::newRow("frame top to bottom") << Look{.frameMode = 1, .pixels = {{top, leaf}, {bottom, yellow}}};
+        QTest::newRow("frame left to right") << Look{.frameMode = 2, .pixels = {{left, leaf}, {right, yellow}}};
+        QTest::newRow("frame's own colour") << Look{.frameMode = 2, .ownColour = true,
+            .pixels = {{left, cyan}, {right, cyan}, {{10, 10}, red}}};
+        // Turned 10 degrees clockwise about (100, 75), the frame's top edge runs from
+        // (30.8, 7.0) to (188.3, 34.7), its bottom edge from (11.7, 115.3) to (169.2, 143.1).
+        QTest::newRow("frame turned clockwise") << Look{.rotation = 10,
+            .pixels = {{{40, 15}, leaf}, {{160, 25}, red}, {{150, 135}, leaf}, {{100, 75}, leaf}}};
+        // With a top offset of 30 on 400 x 300 the frame spans (20, 50) to (380, 280). The
+        // photo is 100 x 60 blue, drawn 30 pixels below its stored position.
+        QTest::newRow("photo shifted by the top offset") << Look{.canvas = {400, 300}, .topOffset = 30,
+            .photoAt = QPointF(60, 40), .pixels = {{{110, 100}, blue}, {{110, 66}, leaf}, {{110, 133}, leaf}}};
+        QTest::newRow("photo cut at the frame, outline over it") << Look{.canvas = {400, 300}, .topOffset = 30,
+            .photoAt = QPointF(-50, 0), .pixels = {{{30, 60}, blue}, {{10, 60}, red}, {{30, 45}, red}, {{20, 70}, black}}};
+        QTest::newRow("photo turned by whole degrees") << Look{.canvas = {400, 300}, .topOffset = 30,
+            .photoAt = QPointF(60, 40), .angle = 90.9f, .pixels = {{{110, 160}, blue}, {{150, 100}, leaf}}};
         // clang-format on
     }
 
-    void backgroundModes()
+    // What the settings make of the background, the frame and the photo in it.
+    void looks()
     {
-        QFETCH(int, type);
-        QFETCH(int, colorMode);
-        QFETCH(QSize, canvas);
-        QFETCH(bool, loadable);
-        QFETCH(PixelChecks, pixels);
+        QFETCH(Look, look);
+        plainCanvas(look.canvas, 20, look.topOffset);
         QImage picture = filled(QSize(40, 20), QColor(220, 30, 40));
         QPainter(&picture).fillRect(20, 0, 20, 20, QColor(30, 60, 200));
-        settings().backgroundType = type;
-        settings().backgroundColorMode = colorMode;
+        settings().backgroundType = look.backgroundType;
+        settings().backgroundColorMode = look.backgroundMode;
         settings().backgroundColor1 = QColor(220, 30, 40);
         settings().backgroundColor2 = QColor(30, 60, 200);
         settings().backgroundTexture = settings().backgroundImage =
-            loadable ? saved("picture.png", picture) : m_dir.filePath("absent.png");
-        const QImage layer = CollageRenderer().renderBackground(QRect(QPoint(0, 0), canvas), false);
-        QCOMPARE(layer.size(), canvas);
-        checkPixels(layer, pixels, 2);
-    }
-
-    // The canvas keeps its background until told it changed; the export always paints its
-    // own and leaves the mark for the canvas.
-    void backgroundCachedOnCanvasOnly()
-    {
-        plainCanvas(QSize(300, 200), 20);
-        CollageRenderer renderer;
-        auto corner = [&renderer](bool forExport, QColor colour) {
-            return renderer.renderCollage(canvasRect(), forExport).pixelColor(0, 0) == colour;
-        };
-        QVERIFY(corner(false, Qt::gray));
-        settings().backgroundColor1 = Qt::blue;
-        QVERIFY(corner(false, Qt::gray) && corner(true, Qt::blue));
-        renderer.markBackgroundDirty();
-        settings().backgroundColor1 = Qt::green;
-        QVERIFY(corner(true, Qt::green) && corner(false, Qt::green));
-    }
-
-    void framePixels_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("ownColour");
-        QTest::addColumn<int>("rotation");
-        QTest::addColumn<PixelChecks>("pixels");
-        // The frame spans (20, 20) to (180, 130) on a grey canvas. Turned 10 degrees
-        // clockwise about (100, 75), its top edge runs from (30.8, 7.0) to (188.3, 34.7).
-        const QColor red(200, 40, 60), yellow(250, 220, 40), cyan(Qt::cyan), grey(Qt::gray);
-        const QPoint top(100, 22), bottom(100, 128), left(22, 75), right(178, 75);
-        // clang-format off
-        QTest::newRow("single colour") << 0 << false << 0
-            << PixelChecks{{top, red}, {bottom, red}, {right, red}, {{10, 10}, grey}};
-        QTest::newRow("top to bottom") << 1 << false << 0 << PixelChecks{{top, red}, {bottom, yellow}};
-        QTest::newRow("left to right") << 2 << false << 0 << PixelChecks{{left, red}, {right, yellow}};
-        QTest::newRow("frame's own colour") << 2 << true << 0
-            << PixelChecks{{left, cyan}, {right, cyan}, {{10, 10}, grey}};
-        QTest::newRow("turned clockwise") << 0 << false << 10
-            << PixelChecks{{{40, 15}, red}, {{160, 25}, grey}, {{150, 135}, red}};
-        // clang-format on
-    }
-
-    void framePixels()
-    {
-        QFETCH(int, mode);
-        QFETCH(bool, ownColour);
-        QFETCH(int, rotation);
-        QFETCH(PixelChecks, pixels);
-        plainCanvas(QSize(200, 150), 20);
-        settings().lineWidth = 1;
-        settings().frameBackgroundMode = mode;
-        settings().frameBackgroundColor1 = QColor(200, 40, 60);
+            look.loadable ? saved("picture.png", picture) : m_dir.filePath("absent.png");
+        settings().frameBackgroundMode = look.frameMode;
+        settings().frameBackgroundColor1 = QColor(40, 160, 90);
         settings().frameBackgroundColor2 = QColor(250, 220, 40);
         LayoutCell &cell = state().currentLayout()->cells[0];
-        cell.hasBackgroundColor = ownColour;
+        cell.hasBackgroundColor = look.ownColour;
         cell.backgroundColor = Qt::cyan;
-        cell.rotation = rotation;
-        checkPixels(CollageRenderer().renderCollage(canvasRect(), true), pixels, 12);
-    }
-
-    void photoInFrame_data()
-    {
-        QTest::addColumn<QPointF>("position");
-        QTest::addColumn<float>("angle");
-        QTest::addColumn<PixelChecks>("pixels");
-        // Margin 20 and top offset 30 on 400 x 300: the frame spans (20, 50) to (380, 280)
-        // with a black outline 3 pixels wide. The photo is 100 x 60 blue, drawn 30 pixels
-        // below its stored position.
-        const QColor blue(Qt::blue), white(Qt::white), grey(Qt::gray), black(Qt::black);
-        // clang-format off
-        QTest::newRow("shifted by the top offset") << QPointF(60, 40) << 0.0f
-            << PixelChecks{{{110, 100}, blue}, {{110, 66}, white}, {{110, 133}, white}};
-        QTest::newRow("cut at the frame, outline over it") << QPointF(-50, 0) << 0.0f
-            << PixelChecks{{{30, 60}, blue}, {{10, 60}, grey}, {{30, 45}, grey}, {{20, 70}, black}};
-        QTest::newRow("turned by whole degrees") << QPointF(60, 40) << 90.9f
-            << PixelChecks{{{110, 160}, blue}, {{150, 100}, white}};
-        // clang-format on
-    }
-
-    void photoInFrame()
-    {
-        QFETCH(QPointF, position);
-        QFETCH(float, angle);
-        QFETCH(PixelChecks, pixels);
-        plainCanvas(QSize(400, 300), 20, 30);
-        const QImage photo = filled(QSize(100, 60), Qt::blue);
-        state().document.photos[0] = {QString(), photo, photo, photo.size(), position, 1.0f, angle};
-        checkPixels(CollageRenderer().renderCollage(canvasRect(), false), pixels, 2);
+        cell.rotation = look.rotation;
+        const QImage photo = filled(QSize(100, 60), QColor(30, 60, 200));
+        if (look.photoAt)
+            state().document.photos[0] = {QString(),     photo, photo,     photo.size(),
+                                          *look.photoAt, 1.0f,  look.angle};
+        checkPixels(CollageRenderer().renderCollage(canvasRect(), false), look.pixels, 12);
     }
 
     void layerOrder_data()
@@ -388,6 +449,93 @@ private Q_SLOTS:
             QCOMPARE(state().document.frameRects.size(), forExport ? 0 : 2);
             QVERIFY(renderer.renderCollage(QRect(0, 0, -10, -10), forExport).isNull());
         }
+    }
+
+    void bandsMatchOneWholeRender_data()
+    {
+        QTest::addColumn<Scene>("scene");
+        QTest::newRow("grid, small bands") << Scene{};
+        QTest::newRow("triangles") << Scene{4, true, 0, {600, 700}, true, 100};
+        QTest::newRow("turned frame past the border") << Scene{1, false, 30, {500, 420}, true, 90};
+        QTest::newRow("turned frames") << Scene{3, false, 10, {700, 520}, true, 80};
+        QTest::newRow("odd band height, no shadow") << Scene{5, false, 0, {480, 500}, false, 77};
+        QTest::newRow("triangles, last band a few rows, offset")
+            << Scene{3, true, 0, {520, 518}, true, 128, 30};
+    }
+
+    // Export draws in bands, with layers only as tall as a band and the shadow's reach:
+    // seams, a band a row off, a shadow cut at a band edge or an object drawn in one band
+    // only would all show against one whole render.
+    void bandsMatchOneWholeRender()
+    {
+        QFETCH(Scene, scene);
+        busyCollage(scene);
+        CollageRenderer renderer;
+        renderer.setBandRows(1 << 20);
+        const QImage whole = renderer.renderCollage(canvasRect(), false).copy();
+        renderer.setBandRows(scene.bandRows);
+        QVERIFY(TestSupport::fuzzyEqual(renderer.renderCollage(canvasRect(), true), whole, 2));
+    }
+
+    // By hand: the photo covers the frame's inside on every row, band edges included; the
+    // background shows above and below. The outline's antialiased rows are left out.
+    void bandsAnchored()
+    {
+        plainCollage();
+        CollageRenderer renderer;
+        renderer.setBandRows(16);
+        const QImage image = renderer.renderCollage(canvasRect(), true);
+        for (int y = 0; y < 150; ++y) {
+            if (std::abs(y - 20) > 1 && std::abs(y - 130) > 1)
+                QUILTRA_COMPARE_PIXEL(image, QPoint(100, y),
+                                      QColor(y > 20 && y < 130 ? Qt::red : Qt::gray), 0);
+        }
+    }
+
+    void editedRenderMatchesFreshRender_data()
+    {
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<Scene>("scene");
+        for (const auto &[name, edit] : edits()) {
+            QTest::addRow("%s, grid", name) << edit << Scene{};
+            QTest::addRow("%s, turned frames, odd bands", name)
+                << edit << Scene{3, false, 12, {720, 560}, true, 45};
+            QTest::addRow("%s, no shadow", name)
+                << edit << Scene{6, false, 0, {720, 560}, false, 100};
+        }
+    }
+
+    // The canvas's renderer draws again only what an edit touched; it must show what a
+    // renderer new to the document draws.
+    void editedRenderMatchesFreshRender()
+    {
+        QFETCH(Edit, edit);
+        QFETCH(Scene, scene);
+        busyCollage(scene);
+        CollageRenderer renderer;
+        renderer.setBandRows(scene.bandRows);
+        renderer.renderCollage(canvasRect(), false);
+        edit(renderer);
+        const QImage edited = renderer.renderCollage(canvasRect(), false).copy();
+        CollageRenderer fresh;
+        fresh.setBandRows(scene.bandRows);
+        QVERIFY(TestSupport::fuzzyEqual(edited, fresh.renderCollage(canvasRect(), false), 2));
+    }
+
+    // By hand: panned 30 pixels right, the photo uncovers the frame's left strip, which
+    // shows the frame's yellow; the band edge falls inside that strip.
+    void editAnchored()
+    {
+        plainCollage();
+        CollageRenderer renderer;
+        renderer.setBandRows(40);
+        QUILTRA_COMPARE_PIXEL(renderer.renderCollage(canvasRect(), false), QPoint(35, 41),
+                              QColor(Qt::red), 0);
+        state().document.photos[0].position += QPointF(30, 0);
+        const QImage image = renderer.renderCollage(canvasRect(), false);
+        for (const int y : {25, 39, 40, 41, 124})
+            QUILTRA_COMPARE_PIXEL(image, QPoint(35, y), QColor(Qt::yellow), 0);
+        QUILTRA_COMPARE_PIXEL(image, QPoint(55, 75), QColor(Qt::red), 0);
     }
 };
 
