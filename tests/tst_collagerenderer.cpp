@@ -139,11 +139,11 @@ void busyCollage(const Scene &scene)
     state().document.selectedObjectId = -1;
 }
 
-// One frame at (20, 20)-(180, 130) on a grey 200 x 150 canvas, without shadow or ornaments,
-// showing a red photo of 160 x 120 placed at (20, 15).
+// One frame filling a grey 200 x 150 canvas, outlined one pixel wide, without shadow or
+// ornaments, showing a red photo that fits it exactly.
 void plainCollage()
 {
-    plainCanvas(QSize(200, 150), 20);
+    plainCanvas(QSize(200, 150), 0);
     settings().lineWidth = 1;
     settings().frameBackgroundColor1 = Qt::yellow;
     CollageRenderer().buildGeometry(canvasRect());
@@ -471,8 +471,8 @@ private Q_SLOTS:
         QVERIFY(TestSupport::fuzzyEqual(renderer.renderCollage(canvasRect(), true), whole, 2));
     }
 
-    // By hand: the photo covers the frame's inside on every row, band edges included; the
-    // background shows above and below. The outline's antialiased rows are left out.
+    // By hand: the photo shows on every row, band edges included, and the outline half
+    // covers the first and the last.
     void bandsAnchored()
     {
         plainCollage();
@@ -480,9 +480,9 @@ private Q_SLOTS:
         renderer.setBandRows(16);
         const QImage image = renderer.renderCollage(canvasRect(), true);
         for (int y = 0; y < 150; ++y) {
-            if (std::abs(y - 20) > 1 && std::abs(y - 130) > 1)
-                QUILTRA_COMPARE_PIXEL(image, QPoint(100, y),
-                                      QColor(y > 20 && y < 130 ? Qt::red : Qt::gray), 0);
+            const bool edge = y == 0 || y == 149;
+            QUILTRA_COMPARE_PIXEL(image, QPoint(100, y), edge ? QColor(128, 0, 0) : QColor(Qt::red),
+                                  edge ? 24 : 0);
         }
     }
 
@@ -517,19 +517,21 @@ private Q_SLOTS:
     }
 
     // By hand: panned 30 pixels right, the photo uncovers the frame's left strip, which
-    // shows the frame's yellow; the band edge falls inside that strip.
+    // shows the frame's yellow across a band edge. In the last row the outline, drawn under
+    // and again over the photo, covers half the pixel twice: a quarter of the yellow stays.
     void editAnchored()
     {
         plainCollage();
         CollageRenderer renderer;
         renderer.setBandRows(40);
-        QUILTRA_COMPARE_PIXEL(renderer.renderCollage(canvasRect(), false), QPoint(35, 41),
+        QUILTRA_COMPARE_PIXEL(renderer.renderCollage(canvasRect(), false), QPoint(15, 40),
                               QColor(Qt::red), 0);
         state().document.photos[0].position += QPointF(30, 0);
         const QImage image = renderer.renderCollage(canvasRect(), false);
-        for (const int y : {25, 39, 40, 41, 124})
-            QUILTRA_COMPARE_PIXEL(image, QPoint(35, y), QColor(Qt::yellow), 0);
-        QUILTRA_COMPARE_PIXEL(image, QPoint(55, 75), QColor(Qt::red), 0);
+        for (const int y : {39, 40, 41, 75})
+            QUILTRA_COMPARE_PIXEL(image, QPoint(15, y), QColor(Qt::yellow), 0);
+        QUILTRA_COMPARE_PIXEL(image, QPoint(15, 149), QColor(64, 64, 0), 24);
+        QUILTRA_COMPARE_PIXEL(image, QPoint(100, 75), QColor(Qt::red), 0);
     }
 };
 
