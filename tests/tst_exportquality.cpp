@@ -149,9 +149,14 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("photo");
         QTest::addColumn<float>("angle");
         QTest::addColumn<QPointF>("pan");
-        QTest::newRow("twice the size") << QSize(200, 150) << 0.0f << QPointF();
-        QTest::newRow("turned and panned") << QSize(160, 160) << 17.0f << QPointF(-30, 12);
-        QTest::newRow("just over") << QSize(390, 300) << 0.0f << QPointF(5, -4);
+        QTest::addColumn<QRect>("red");
+        // The red quarter of a 200 x 150 photo, from (50, 38) to (99, 75), doubled into the
+        // frame at (30, 30).
+        QTest::newRow("twice the size")
+            << QSize(200, 150) << 0.0f << QPointF() << QRect(130, 106, 100, 76);
+        QTest::newRow("turned and panned")
+            << QSize(160, 160) << 17.0f << QPointF(-30, 12) << QRect();
+        QTest::newRow("just over") << QSize(390, 300) << 0.0f << QPointF(5, -4) << QRect();
     }
 
     // Export draws an enlarged photo straight from its source instead of from an enlarged
@@ -161,16 +166,26 @@ private Q_SLOTS:
         QFETCH(QSize, photo);
         QFETCH(float, angle);
         QFETCH(QPointF, pan);
+        QFETCH(QRect, red);
         QImage picture(photo, QImage::Format_RGB32);
         QLinearGradient gradient(0, 0, photo.width(), photo.height() / 2.0);
         gradient.setStops({{0, Qt::yellow}, {1, Qt::darkBlue}});
-        QPainter(&picture).fillRect(picture.rect(), gradient);
-        QPainter(&picture).fillRect(QRect(QPoint(photo.width(), photo.height()) / 4, photo / 4),
-                                    Qt::red);
+        QPainter painter(&picture);
+        painter.fillRect(picture.rect(), gradient);
+        painter.fillRect(QRect(QPoint(photo.width(), photo.height()) / 4, photo / 4), Qt::red);
+        painter.end();
         const QImage canvas = renderSingleFrame({400, 300}, 30, picture, false, angle, pan);
         const QImage exported = renderSingleFrame({400, 300}, 30, picture, true, angle, pan);
         QVERIFY2(TestSupport::fuzzyEqual(canvas, exported, 24, 0.003),
                  qPrintable(QString::number(TestSupport::maxChannelDifference(canvas, exported))));
+        if (red.isEmpty())
+            return;
+        const QRect inside = red.adjusted(2, 2, -2, -2);
+        for (const QPoint p : {inside.topLeft(), inside.bottomRight()})
+            QUILTRA_COMPARE_PIXEL(exported, p, Qt::red, 8);
+        // Left of it and below it the gradient shows, with the green the red lacks.
+        for (const QPoint p : {red.topLeft() + QPoint(-3, 20), red.bottomLeft() + QPoint(20, 3)})
+            QVERIFY(qGreen(exported.pixel(p)) > 100);
     }
 
     void pngKeepsAlphaOnlyWhenNeeded_data()
