@@ -38,7 +38,8 @@ private Q_SLOTS:
         const std::tuple<const char *, QSize, QRgb> pictures[] = {
             {"green.png", {50, 50}, qRgb(10, 200, 30)},
             {"red.png", {40, 40}, qRgb(255, 0, 0)},
-            {"bar.png", {60, 20}, qRgb(255, 0, 0)}};
+            {"bar.png", {60, 20}, qRgb(255, 0, 0)},
+            {"blue.png", {50, 50}, qRgb(0, 0, 255)}};
         for (const auto &[name, size, colour] : pictures) {
             QImage picture(size, QImage::Format_RGB32);
             picture.fill(colour);
@@ -56,6 +57,12 @@ private Q_SLOTS:
         const QString large =
             QStringLiteral("--size 1000x800 --margin 100 --line-width 1 --background #0000ff ");
         // clang-format off
+        // The k-th photo fills the k-th frame: halves of the frame area, one of them halved
+        // again, or two triangles, the first above the diagonal from (20, 80) to (180, 20).
+        QTest::newRow("three photos") << "--count 3 --layout 2 --photo @green.png --photo @red.png --photo @blue.png"
+            << PixelChecks{{{60, 50}, QColor(10, 200, 30)}, {{140, 35}, kRed}, {{140, 65}, kBlue}};
+        QTest::newRow("two triangles") << "--count 2 --layout 2 --photo @green.png --photo @red.png"
+            << PixelChecks{{{40, 30}, QColor(10, 200, 30)}, {{160, 70}, kRed}};
         QTest::newRow("vertical gradient") << "--background-gradient #ff0000,#0000ff,vertical"
             << PixelChecks{{{100, 0}, kRed}, {{100, 99}, kBlue}};
         QTest::newRow("horizontal gradient") << "--background-gradient #ff0000,#0000ff,horizontal"
@@ -64,6 +71,14 @@ private Q_SLOTS:
             << PixelChecks{{{5, 5}, QColor(10, 200, 30)}};
         QTest::newRow("background image") << "--background-image @green.png"
             << PixelChecks{{{195, 95}, QColor(10, 200, 30)}};
+        // An opaque collage is written without alpha; any transparency, even one level, is
+        // kept, while the frames stay opaque.
+        QTest::newRow("opaque background") << "--background #3060c0"
+            << PixelChecks{{{2, 2}, QColor(0x30, 0x60, 0xc0)}};
+        QTest::newRow("half-transparent background") << "--background #80ff0000"
+            << PixelChecks{{{2, 2}, QColor(255, 0, 0, 128)}, {{100, 50}, kWhite}};
+        QTest::newRow("nearly opaque background") << "--background #fe00ff00"
+            << PixelChecks{{{2, 2}, QColor(0, 255, 0, 254)}};
         QTest::newRow("frame colour") << "--frame-color #00ff00"
             << PixelChecks{{{100, 50}, kGreen}};
         QTest::newRow("frame gradient") << "--frame-color #ffffff,#000000,vertical"
@@ -107,8 +122,12 @@ private Q_SLOTS:
         QFETCH(PixelChecks, pixels);
         const QImage image = render(arguments);
         QVERIFY(!image.isNull());
-        for (const auto &[point, colour] : pixels)
+        bool transparent = false;
+        for (const auto &[point, colour] : pixels) {
             QUILTRA_COMPARE_PIXEL(image, point, colour, 16);
+            transparent |= colour.alpha() < 255;
+        }
+        QCOMPARE(image.hasAlphaChannel(), transparent);
     }
 
     // Black 36-point text on the large canvas: its ink sits in the middle of the frame.
@@ -140,7 +159,7 @@ private:
         const CollageRenderRun run = runCollageRender(list << QStringLiteral("--out") << out);
         if (run.status != 0)
             qWarning("%s", qPrintable(run.err));
-        return run.status == 0 ? QImage(out).convertToFormat(QImage::Format_ARGB32) : QImage();
+        return run.status == 0 ? QImage(out) : QImage();
     }
 
     QTemporaryDir m_dir;
