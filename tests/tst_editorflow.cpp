@@ -7,11 +7,11 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
 #include <QSlider>
-#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -41,11 +41,15 @@ QStringList exportVia(QWidget &form, const QString &entry, const QString &path =
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
-        seen << dialog->windowTitle() << dialog->nameFilters().join(";;")
-             << dialog->selectedNameFilter() << dialog->directory().absolutePath()
-             << dialog->selectedFiles().value(0);
-        dialog->selectFile(path);
-        path.isEmpty() ? dialog->reject() : static_cast<QDialog *>(dialog)->accept();
+        if (seen.isEmpty())
+            seen << dialog->windowTitle() << dialog->nameFilters().join(";;")
+                 << dialog->selectedNameFilter() << dialog->directory().absolutePath()
+                 << dialog->selectedFiles().value(0);
+        // Typed, as selectFile() leaves a focused name field alone; queued, and again until the
+        // dialog is gone, as a dialog still being set up ignores it.
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(path);
+        QMetaObject::invokeMethod(dialog, path.isEmpty() ? "reject" : "accept",
+                                  Qt::QueuedConnection);
     });
     answer.start(10);
     for (QAction *action : child<QToolButton>(form, "exportButton")->menu()->actions()) {
@@ -75,15 +79,24 @@ private Q_SLOTS:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.filePath("config"));
     }
 
-    void init()
+    void collageMadeWithTheWidgets_data()
     {
-        CollageState::reset();
-        QFile::remove(QSettings("Maplestead", "Quiltra").fileName());
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("magic");
+        QTest::addColumn<int>("tolerance");
+        QTest::newRow("png") << "collage.png" << QByteArray("\x89PNG") << 8;
+        // The dialog opens on the PNG entry; the typed suffix wins.
+        QTest::newRow("jpg under the png filter")
+            << "collage.jpg" << QByteArray("\xff\xd8\xff") << 12;
     }
 
     // A whole collage made with the editor's own widgets, as a user makes it, and exported.
     void collageMadeWithTheWidgets()
     {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, magic);
+        QFETCH(int, tolerance);
+        CollageState::reset();
         const CollageDocument &document = state().document;
         QuiltraForm form;
         form.resize(1400, 900);
@@ -93,10 +106,8 @@ private Q_SLOTS:
         child<QSlider>(form, "horizontalSlider")->setValue(50);
         const auto toWidget = [](QPointF docPos) { return (docPos * 0.5).toPoint(); };
         child<QToolButton>(form, "optionButton")->click();
-        child<QSpinBox>(form, "marginSpinBox")->setValue(60);
         child<QComboBox>(form, "backgroundComboBox")->setCurrentIndex(1); // top to bottom
         QTRY_COMPARE(document.frameRects.size(), 10);
-        QCOMPARE(document.frameRects[0].left(), 60.0);
 
         const QList<QColor> colours{QColor(200, 30, 40), QColor(20, 60, 210), QColor(240, 200, 0)};
         for (int slot = 0; slot < colours.size(); ++slot) {
@@ -112,7 +123,6 @@ private Q_SLOTS:
             QApplication::sendEvent(canvas, &drop);
         }
 
-        child<QToolButton>(form, "textButton")->click();
         child<QToolButton>(form, "stickerButton")->click();
         auto *stickers = child<QTableView>(form, "mainTableView");
         QTRY_VERIFY(stickers->model() && stickers->model()->index(0, 0).data().isValid());
@@ -120,10 +130,10 @@ private Q_SLOTS:
         // A double-click is a click and a second press that arrives as a double-click.
         QTest::mouseClick(stickers->viewport(), Qt::LeftButton, {}, cell);
         QTest::mouseDClick(stickers->viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(document.objects.size(), 2);
+        QCOMPARE(document.objects.size(), 1);
 
         // Drag the first vertical divider 60 document pixels right, away from the middle of
-        // the canvas where the label and sticker sit; then pick the sticker again.
+        // the canvas where the sticker sits; then pick the sticker again.
         QTRY_VERIFY(!document.verticalDividers.isEmpty());
         const QRectF divider = document.verticalDividers[0];
         const QPoint from = toWidget(QPointF(divider.center().x(), divider.top() + 30));
@@ -133,69 +143,40 @@ private Q_SLOTS:
         QTest::mouseRelease(canvas, Qt::LeftButton, {}, from + QPoint(30, 0));
         canvas->repaint();
         QTest::mouseClick(canvas, Qt::LeftButton, {},
-                          toWidget(document.objects[1].bounds.center()));
-        QCOMPARE(document.selectedObjectId, document.objects[1].id);
+                          toWidget(document.objects[0].bounds.center()));
+        QCOMPARE(document.selectedObjectId, document.objects[0].id);
         canvas->repaint();
         // The layout keeps the move in percent, so a rebuild may land a pixel short.
         QVERIFY(qAbs(document.verticalDividers[0].center().x() - divider.center().x() - 60) <= 1);
 
-        const QString path = home.filePath("collage.png");
-        exportVia(form, "Export to Image File", path);
-        const QImage exported(path);
-        // What the user chose is what the picture shows: the gradient from white to green,
-        // the photos, and no selection marker.
-        QUILTRA_COMPARE_PIXEL(exported, QPoint(1910, 5), QColor(Qt::white), 8);
-        QUILTRA_COMPARE_PIXEL(exported, QPoint(30, 1075), QColor(Qt::green), 12);
-        for (int slot = 0; slot < colours.size(); ++slot)
-            QUILTRA_COMPARE_PIXEL(exported, document.frameRects[slot].center().toPoint(),
-                                  colours[slot], 2);
-        const QImage reference = CollageRenderer().renderCollage(QRect(0, 0, 1920, 1080), true);
-        QVERIFY(
-            TestSupport::fuzzyEqual(exported.convertToFormat(reference.format()), reference, 1));
-        exportVia(form, "Copy to Clipboard");
-        QCOMPARE(TestSupport::maxChannelDifference(QGuiApplication::clipboard()->image(), exported),
-                 0);
-    }
-
-    void exportsAtFullSize_data()
-    {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QSizeF>("canvasSize");
-        QTest::addColumn<QSize>("fileSize");
-        QTest::addColumn<QByteArray>("magic");
-        QTest::newRow("png") << "collage.png" << QSizeF(1920, 1080) << QSize(1920, 1080)
-                             << QByteArray("\x89PNG");
-        // The dialog opens on the PNG entry; the typed suffix wins.
-        QTest::newRow("jpg under the png filter")
-            << "photo.jpg" << QSizeF(1920, 1080) << QSize(1920, 1080) << QByteArray("\xff\xd8\xff");
-        QTest::newRow("fractional size cut toward zero")
-            << "a3.png" << QSizeF(841.8898, 1190.5511) << QSize(841, 1190) << QByteArray("\x89PNG");
-    }
-
-    // The export writes the file, stores its folder, and the next dialog starts at the file;
-    // cancelled, that dialog changes nothing.
-    void exportsAtFullSize()
-    {
-        QFETCH(QString, fileName);
-        QFETCH(QSizeF, canvasSize);
-        QFETCH(QSize, fileSize);
-        QFETCH(QByteArray, magic);
-        QTemporaryDir out(home.filePath("out-XXXXXX"));
-        QuiltraForm form;
-        state().canvasSize = canvasSize;
-        state().exportImagePath = out.path();
-        const QString path = out.filePath(fileName);
+        const QString path = home.filePath(fileName);
+        state().exportImagePath = home.path();
         QCOMPARE(exportVia(form, "Export to Image File", path).mid(0, 4),
                  QStringList({"Save to Image File",
                               "PNG file (*.png);;JPG file (*.jpg);;TIFF file (*.tiff);;GIF file "
                               "(*.gif);;WebP file (*.webp)",
-                              "PNG file (*.png)", out.path()}));
+                              "PNG file (*.png)", home.path()}));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly) && file.read(4).startsWith(magic));
-        QCOMPARE(QImage(path).size(), fileSize);
-        QCOMPARE(storedExportFolder(), out.path());
+        const QImage exported(path);
+        // What the user chose is what the picture shows: the gradient from white to green and
+        // the photos.
+        QCOMPARE(exported.size(), QSize(1920, 1080));
+        QUILTRA_COMPARE_PIXEL(exported, QPoint(1910, 5), QColor(Qt::white), tolerance);
+        QUILTRA_COMPARE_PIXEL(exported, QPoint(30, 1075), QColor(Qt::green), tolerance + 4);
+        for (int slot = 0; slot < colours.size(); ++slot)
+            QUILTRA_COMPARE_PIXEL(exported, document.frameRects[slot].center().toPoint(),
+                                  colours[slot], tolerance);
+        // The clipboard gets the same full-size rendering, without the selection marker.
+        exportVia(form, "Copy to Clipboard");
+        const QImage reference = CollageRenderer().renderCollage(QRect(0, 0, 1920, 1080), true);
+        QVERIFY(TestSupport::fuzzyEqual(
+            QGuiApplication::clipboard()->image().convertToFormat(reference.format()), reference,
+            1));
+        // The folder is stored; the next dialog starts at the file, and cancelled changes nothing.
+        QCOMPARE(storedExportFolder(), home.path());
         QCOMPARE(exportVia(form, "Export to Image File").value(4), path);
-        QCOMPARE(storedExportFolder(), out.path());
+        QCOMPARE(storedExportFolder(), home.path());
     }
 };
 
