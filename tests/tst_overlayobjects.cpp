@@ -56,12 +56,10 @@ private Q_SLOTS:
         // Steps as for create(), x deleting the last object; then each object's name and id.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("objects");
-        QTest::newRow("labels numbered apart") << "lsle"
-                                               << "Label0:0 Sticker0:1 Label1:2 Emoji1:3";
-        QTest::newRow("emoji after deleting all") << "sexxe"
-                                                  << "Emoji2:2";
-        QTest::newRow("unreadable sticker counts") << "ms"
-                                                   << "Sticker0:0 Sticker1:1";
+        QTest::newRow("labels numbered apart")
+            << QString("lsle") << "Label0:0 Sticker0:1 Label1:2 Emoji1:3";
+        QTest::newRow("emoji after deleting all") << QString("sexxe") << "Emoji2:2";
+        QTest::newRow("unreadable sticker counts") << QString("ms") << "Sticker0:0 Sticker1:1";
     }
 
     void namesAndIdsAreNeverReused()
