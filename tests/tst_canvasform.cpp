@@ -377,8 +377,8 @@ private Q_SLOTS:
         float &value = object ? (shift ? object->rotation : object->scale)
                               : (shift ? photo.angle : photo.scale);
         value = start;
-        if (!onObject && !shift) { // the photo as the wheel would have left it, on
-                                   // the frame's centre
+        // The photo as the wheel would have left it, on the frame's centre.
+        if (!onObject && !shift) {
             photo.displaySize = (QSizeF(1000, 1000) * start).toSize();
             photo.position = document.frameRects[0].center() - QPointF(500, 500) * start;
         }
