@@ -500,6 +500,16 @@ private Q_SLOTS:
         QVERIFY(meanwhile == "photo" ? shown == kRed : isGrey(shown) == meanwhile.isEmpty());
     }
 
+    // A background change is kept until it is painted, whatever redraw requests follow.
+    void backgroundChangeIsNotLost()
+    {
+        showLayout();
+        state.settings.backgroundColor1 = Qt::darkGreen;
+        canvas->requestRedraw(true);
+        canvas->requestRedraw(false);
+        QCOMPARE(shownAt(QPointF(40, 540)), QColor(Qt::darkGreen));
+    }
+
     // Zoom 0 is the slider's lowest value: the canvas shows nothing and takes no
     // input.
     void zoomZeroShowsAndTakesNothing()

@@ -145,6 +145,20 @@ private Q_SLOTS:
         QVERIFY2(std::abs(TestSupport::maxAlpha(layer) - alpha) <= 1,
                  qPrintable(QString::number(TestSupport::maxAlpha(layer))));
     }
+
+    // An object that cannot be drawn (an empty label has no box) is left out alone: the one
+    // above it is still drawn and keeps following its edits.
+    void undrawableObjectIsSkippedAlone()
+    {
+        create('s');
+        OverlayObject &empty = create('l');
+        empty.text.clear();
+        updateLabelBox(&empty);
+        create('s').x = 0;
+        const QImage layer = drawOverlayLayer(QRect(0, 0, 400, 300), true);
+        QCOMPARE(document().objects[2].bounds, QRectF(140, 110, 120, 80));
+        QUILTRA_COMPARE_PIXEL(layer, QPoint(60, 150), kStickerRed, 0);
+    }
 };
 
 QUILTRA_TEST_MAIN(TestOverlayObjects)
