@@ -207,10 +207,11 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
 
 bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
                                      const QList<FramePaint> &scene, const CollageDocument &working,
-                                     const std::array<QImage, kPhotoSlotCount> &turned) const
+                                     const std::array<QImage, kPhotoSlotCount> &turned,
+                                     int imageTop, int canvasHeight) const
 {
     const int width = image.width();
-    const int height = image.height();
+    const int height = canvasHeight > 0 ? canvasHeight : image.height();
     const int workers = std::max(1, QThread::idealThreadCount());
     const int bandRows = exportBandRows(area.size(), workers, m_bandRows);
     const int bandCount = (area.height() + bandRows - 1) / bandRows;
@@ -245,7 +246,7 @@ bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
             {
                 QPainter painter(&layer);
                 painter.setRenderHint(QPainter::Antialiasing);
-                painter.translate(-layerLeft, -layerTop);
+                painter.translate(-layerLeft, -(layerTop + imageTop));
                 drawFrameScene(painter, own, working, turned);
             }
             // The whole image has nothing beyond its border, so neither may the shadow's
@@ -254,7 +255,7 @@ bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
             const int inRight = std::clamp(width - layerLeft, inLeft, layerWidth);
             for (int y = 0; y < layer.height(); ++y) {
                 auto *line = reinterpret_cast<QRgb *>(layer.scanLine(y));
-                const int canvasRow = layerTop + y;
+                const int canvasRow = imageTop + layerTop + y;
                 if (canvasRow < 0 || canvasRow >= height) {
                     std::memset(line, 0, size_t(layer.bytesPerLine()));
                     continue;
@@ -292,11 +293,7 @@ QImage CollageRenderer::renderExport(const QRect &target)
         return QImage();
     paintBackground(result);
 
-    std::array<QImage, kPhotoSlotCount> turned;
-    for (const FramePaint &frame : scene) {
-        if (frame.slot >= 0 && !frame.fromSource)
-            turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
-    }
+    const std::array<QImage, kPhotoSlotCount> turned = exportTurnedPhotos(scene, working);
     if (!drawFrameBands(result, result.rect(), scene, working, turned))
         return QImage();
 
@@ -307,6 +304,58 @@ QImage CollageRenderer::renderExport(const QRect &target)
     renderCorners(painter, target);
     painter.end();
     return result;
+}
+
+std::array<QImage, kPhotoSlotCount>
+CollageRenderer::exportTurnedPhotos(const QList<FramePaint> &scene, const CollageDocument &working)
+{
+    std::array<QImage, kPhotoSlotCount> turned;
+    for (const FramePaint &frame : scene) {
+        if (frame.slot >= 0 && !frame.fromSource)
+            turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
+    }
+    return turned;
+}
+
+bool CollageRenderer::renderExportRows(const QRect &target, const RowSink &sink,
+                                       bool backgroundOnly)
+{
+    if (target.isEmpty())
+        return false;
+    CollageDocument working = CollageState::instance().document;
+    working.frameRects.clear();
+    QList<FramePaint> scene;
+    std::array<QImage, kPhotoSlotCount> turned;
+    if (!backgroundOnly) {
+        scene = buildFrameScene(working, target, true);
+        turned = exportTurnedPhotos(scene, working);
+    }
+    // Read once, not once per slice.
+    const QImage picture = backgroundPicture();
+
+    // One band per worker at a time, with the bands' edges where a whole render has them.
+    const int workers = std::max(1, QThread::idealThreadCount());
+    const int sliceRows = exportBandRows(target.size(), workers, m_bandRows) * workers;
+    QImage slice;
+    for (int top = 0; top < target.height(); top += sliceRows) {
+        const int rows = std::min(sliceRows, target.height() - top);
+        if (!prepareLayer(slice, QSize(target.width(), rows)))
+            return false;
+        paintBackground(slice, target.size(), top, picture);
+        if (!backgroundOnly) {
+            if (!drawFrameBands(slice, slice.rect(), scene, working, turned, top,
+                                target.height())) {
+                return false;
+            }
+            QPainter painter(&slice);
+            painter.translate(0, -top);
+            drawOverlayObjects(painter, working, true);
+            renderCorners(painter, target);
+        }
+        if (!sink(slice))
+            return false;
+    }
+    return true;
 }
 
 void CollageRenderer::buildGeometry(const QRect &target)
@@ -616,21 +665,35 @@ QImage CollageRenderer::applyDropShadow(const QImage &image, const QColor &color
     return m_shadowLayer;
 }
 
+QImage CollageRenderer::backgroundPicture()
+{
+    const CanvasSettings &settings = CollageState::instance().settings;
+    if (settings.backgroundType != 1 && settings.backgroundType != 2)
+        return QImage();
+    return readPhotoFile(settings.backgroundType == 1 ? settings.backgroundTexture
+                                                      : settings.backgroundImage);
+}
+
 void CollageRenderer::paintBackground(QImage &layer) const
+{
+    paintBackground(layer, layer.size(), 0, backgroundPicture());
+}
+
+void CollageRenderer::paintBackground(QImage &layer, const QSize &canvas, int top,
+                                      const QImage &picture) const
 {
     const CanvasSettings &settings = CollageState::instance().settings;
     QPainter painter(&layer);
     if (!painter.isActive())
         return;
-    const QRect area = layer.rect();
+    painter.translate(0, -top);
+    const QRect area(QPoint(0, 0), canvas);
 
     if (settings.backgroundType == 1 || settings.backgroundType == 2) {
         // Drawn once and not tiled: a portrait canvas takes the picture at its height and
         // cuts it at the right, any other at its width, cut at the bottom.
         // Drawn through a target rectangle rather than a scaled copy: a picture of an
         // extreme shape would otherwise ask for a copy far larger than the canvas.
-        const QImage picture = readPhotoFile(
-            settings.backgroundType == 1 ? settings.backgroundTexture : settings.backgroundImage);
         if (picture.isNull() || picture.width() < 1 || picture.height() < 1)
             return;
         const bool byWidth = area.height() <= area.width();

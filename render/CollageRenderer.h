@@ -12,6 +12,7 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <functional>
 
 class QPainter;
 struct PhotoFrame;
@@ -42,6 +43,14 @@ public:
     // a null image when that cannot be allocated. A layer that cannot be allocated stays
     // out of the result.
     QImage renderCollage(const QRect &target, bool forExport);
+
+    // Takes the next rows of the image, top to bottom; false stops the rendering.
+    using RowSink = std::function<bool(const QImage &rows)>;
+    // Renders the export image as renderCollage(target, true) does, in slices of rows
+    // handed to sink one after the other, so the whole image never exists at once. Each
+    // slice is only valid during the call. With backgroundOnly just the background is
+    // drawn. False when a slice could not be allocated or sink refused one.
+    bool renderExportRows(const QRect &target, const RowSink &sink, bool backgroundOnly = false);
 
     // Builds the frame and divider geometry as the canvas's first render does, without
     // painting anything.
@@ -153,15 +162,26 @@ private:
     // Draws the frames of scene into area of image (an even left and top), over what it
     // holds, band by band on the thread pool. False when a band's layers cannot be
     // allocated.
+    // image may hold only the rows of a taller canvas from imageTop on; canvasHeight is then
+    // the canvas's height.
     bool drawFrameBands(QImage &image, const QRect &area, const QList<FramePaint> &scene,
                         const CollageDocument &working,
-                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+                        const std::array<QImage, kPhotoSlotCount> &turned, int imageTop = 0,
+                        int canvasHeight = 0) const;
     // Brings the base up to date with scene over background; false when it cannot be
     // allocated or drawn.
     bool updateBase(const QImage &background, const QList<FramePaint> &scene,
                     const CollageDocument &working);
     QImage renderExport(const QRect &target);
+    // Each listed photo at its rotation, except those drawn from their source.
+    static std::array<QImage, kPhotoSlotCount> exportTurnedPhotos(const QList<FramePaint> &scene,
+                                                                  const CollageDocument &working);
+    // The background texture or picture when the settings ask for one.
+    static QImage backgroundPicture();
     void paintBackground(QImage &layer) const;
+    // Paints the rows of a canvas of that size from top on into layer, with picture as the
+    // background texture or picture.
+    void paintBackground(QImage &layer, const QSize &canvas, int top, const QImage &picture) const;
     QImage *resultBuffer(const QSize &size);
     void releaseHugeBuffers();
 
