@@ -4,6 +4,7 @@
 #include "CollageState.h"
 #include "ImageFileWriter.h"
 #include "LayoutCatalogue.h"
+#include "OpaqueImage.h"
 #include "OverlayObject.h"
 #include "PhotoPlacement.h"
 
@@ -153,6 +154,16 @@ void addLabel(const QString &text)
     label.x = (state.canvasSize.width() - label.rect.width()) * 0.5;
     label.y = (state.canvasSize.height() - label.rect.height()) * 0.5;
     updateLabelBox(&label);
+}
+
+// Frames, photos, objects and ornaments are drawn over the background and only ever add
+// to its cover, so an opaque background makes an opaque collage. Any other is drawn and
+// looked at slice by slice until a pixel shows through.
+bool collageIsOpaque(CollageRenderer &renderer, const QRect &target)
+{
+    const auto opaque = [](const QImage &rows) { return isOpaque(rows); };
+    return renderer.renderExportRows(target, opaque, true) ||
+           renderer.renderExportRows(target, opaque);
 }
 
 } // namespace
@@ -432,6 +443,45 @@ int CollageRenderCommand::run(const QStringList &arguments)
     for (PhotoFrame &photo : state.document.photos)
         photo.displayImage = QImage();
     const qint64 readTime = phase.restart();
+
+    // A PNG file takes the collage slice by slice as it is drawn, so no image of the whole
+    // canvas is ever held; the other writers need it whole.
+    if (writer.format() == "png" && options.repeat == 0) {
+        const bool alpha = !collageIsOpaque(renderer, target);
+        qint64 encodeTime = 0;
+        bool rendered = true;
+        const bool written =
+            writer.writePngRows(options.size, alpha, [&](const ImageFileWriter::RowSink &sink) {
+                rendered = renderer.renderExportRows(target, [&](const QImage &rows) {
+                    QElapsedTimer encoding;
+                    encoding.start();
+                    const bool taken = sink(rows);
+                    encodeTime += encoding.elapsed();
+                    return taken;
+                });
+                return rendered;
+            });
+        const qint64 renderAndWriteTime = phase.elapsed();
+        if (!written) {
+            m_err << "collage-render: cannot write " << options.out << ": "
+                  << (rendered && !writer.errorString().isEmpty()
+                          ? writer.errorString()
+                          : QStringLiteral("not enough memory to render the collage"))
+                  << "\n";
+            m_err.flush();
+            return kFailure;
+        }
+        m_out << "wrote " << options.out << " (" << options.size.width() << "x"
+              << options.size.height() << ")\n";
+        if (options.timings) {
+            m_out << QStringLiteral("timings: read %1 ms, render %2 ms, write %3 ms\n")
+                         .arg(readTime)
+                         .arg(renderAndWriteTime - encodeTime)
+                         .arg(encodeTime);
+        }
+        m_out.flush();
+        return kSuccess;
+    }
 
     QImage image = renderer.renderCollage(target, true);
     const qint64 renderTime = phase.restart();
