@@ -396,14 +396,23 @@ bool PngEncoder::encodeGroup(const QImage &rows, int first, int count)
     if (!std::all_of(bands.begin(), bands.end(), [](const Band &band) { return band.ok; }))
         return fail(tr("There is not enough memory to encode the image."));
 
-    // Each band's dictionary is what the decoder will have seen just before it.
-    QByteArray window = m_window;
-    for (Band &band : bands) {
-        band.dictionary = window;
-        window.append(band.filtered);
-        if (window.size() > kWindowBytes)
-            window.remove(0, window.size() - kWindowBytes);
-    }
+    // Each band's dictionary is what the decoder will have seen just before it: the end of
+    // the bands before, and of the batches before when those are too short.
+    auto dataBefore = [&](size_t end) {
+        QByteArray tail;
+        qsizetype wanted = kWindowBytes;
+        for (size_t i = end; i > 0 && wanted > 0; --i) {
+            const QByteArray &filtered = bands[i - 1].filtered;
+            tail.prepend(filtered.right(std::min(wanted, filtered.size())));
+            wanted -= std::min(wanted, filtered.size());
+        }
+        if (wanted > 0)
+            tail.prepend(m_window.right(std::min(wanted, m_window.size())));
+        return tail;
+    };
+    for (size_t i = 0; i < bands.size(); ++i)
+        bands[i].dictionary = dataBefore(i);
+    const QByteArray window = dataBefore(bands.size());
 
     const int level = m_level;
     auto deflateBand = [level](Band &band) {
