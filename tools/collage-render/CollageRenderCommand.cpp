@@ -410,7 +410,7 @@ int CollageRenderCommand::run(const QStringList &arguments)
     QList<QSize> decodeSizes;
     for (qsizetype slot = 0; slot < options.photos.size(); ++slot)
         decodeSizes.append(placementRect(int(slot)).toAlignedRect().size());
-    const QList<QImage> photos = readPhotoFiles(options.photos, decodeSizes);
+    QList<QImage> photos = readPhotoFiles(options.photos, decodeSizes);
     for (qsizetype slot = 0; slot < options.photos.size(); ++slot) {
         const QString &path = options.photos[slot];
         const QImage &photo = photos[slot];
@@ -426,6 +426,9 @@ int CollageRenderCommand::run(const QStringList &arguments)
             return kFailure;
         }
     }
+
+    // From here on the document holds the only copy of each photo.
+    photos.clear();
 
     for (const ObjectOption &object : options.objects) {
         if (object.kind == QLatin1String("--label"))
@@ -490,6 +493,11 @@ int CollageRenderCommand::run(const QStringList &arguments)
               << options.size.height() << " collage (not enough memory)\n";
         m_err.flush();
         return kFailure;
+    }
+    // The writer may need as much again for its own buffers; the photos are drawn by now.
+    if (options.repeat == 0) {
+        for (PhotoFrame &photo : state.document.photos)
+            photo.sourceImage = QImage();
     }
 
     if (options.repeat > 0) {
