@@ -168,9 +168,8 @@ bool ImageFileWriter::writePngRows(const QSize &size, bool alpha,
             produce([&encoder](const QImage &rows) { return encoder.addRows(rows); });
         if (produced && encoder.isComplete())
             return true;
-        *errorString = encoder.errorString().isEmpty()
-                           ? tr("There is not enough memory to render the image.")
-                           : encoder.errorString();
+        *errorString = encoder.errorString().isEmpty() ? tr("The image could not be drawn in full.")
+                                                       : encoder.errorString();
         return false;
     });
 }
