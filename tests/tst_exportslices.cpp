@@ -105,25 +105,16 @@ private Q_SLOTS:
         state.canvasSize = canvas;
         CanvasSettings &settings = state.settings;
         settings.margin = 30;
-        settings.spacing = 14;
+        settings.spacing = settings.roundCorners = 12;
         settings.topOffset = topOffset;
-        settings.roundCorners = 12;
-        settings.lineWidth = 2;
-        settings.dropShadow = 1;
         settings.cornerTopLeft = settings.cornerBottomRight = true;
         settings.backgroundType = backgroundType;
         settings.backgroundColorMode = 1;
-        settings.backgroundColor1 = QColor(250, 240, 200);
         settings.backgroundColor2 = QColor(40, 90, 160);
         if (backgroundType == 2) {
             // Wider than the canvas, so it ends above the bottom and leaves rows clear.
-            QImage picture(400, 150, QImage::Format_RGB32);
-            QPainter painter(&picture);
-            painter.fillRect(picture.rect(), QColor(20, 160, 90));
-            painter.fillRect(QRect(0, 70, 400, 10), Qt::white);
-            painter.end();
             settings.backgroundImage = dir.filePath(QStringLiteral("background.png"));
-            QVERIFY(picture.save(settings.backgroundImage));
+            QVERIFY(stripedPhoto(3).scaled(400, 150).save(settings.backgroundImage));
         }
         for (LayoutCell &cell : state.currentLayout()->cells)
             cell.rotation = rotation;
@@ -160,22 +151,6 @@ private Q_SLOTS:
         QVERIFY2(TestSupport::fuzzyEqual(background, wholeBackground, 1),
                  qPrintable(QString::number(
                      TestSupport::maxChannelDifference(background, wholeBackground))));
-    }
-
-    // A writer that gives up ends the rendering at once.
-    void aRefusedSliceStopsTheRender()
-    {
-        CollageState::instance().canvasSize = QSizeF(400, 900);
-        CollageRenderer renderer;
-        renderer.setBandRows(60);
-        int calls = 0;
-        const bool rendered =
-            renderer.renderExportRows(QRect(0, 0, 400, 900), [&calls](const QImage &) {
-                ++calls;
-                return false;
-            });
-        QVERIFY(!rendered);
-        QCOMPARE(calls, 1);
     }
 
     void pngKeepsAlphaOnlyWhereTheCollageHasIt_data()
