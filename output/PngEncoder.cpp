@@ -222,12 +222,6 @@ PngEncoder::PngEncoder(QIODevice *device, const QSize &size, bool alpha, int lev
     m_rowBytes = qsizetype(std::max(0, size.width())) * (alpha ? 4 : 3);
 }
 
-void PngEncoder::setDotsPerMeter(int x, int y)
-{
-    m_dotsX = std::max(0, x);
-    m_dotsY = std::max(0, y);
-}
-
 bool PngEncoder::handles(const QImage &image)
 {
     switch (image.format()) {
@@ -248,7 +242,6 @@ bool PngEncoder::handles(const QImage &image)
 bool PngEncoder::write(const QImage &image, QIODevice *device, QString *errorString, int level)
 {
     PngEncoder encoder(device, image.size(), !isOpaque(image), level);
-    encoder.setDotsPerMeter(image.dotsPerMeterX(), image.dotsPerMeterY());
     if (encoder.addRows(image) && encoder.isComplete())
         return true;
     if (errorString)
@@ -281,7 +274,7 @@ bool PngEncoder::writeChunk(const char type[4], const QByteArray &data)
     return true;
 }
 
-bool PngEncoder::writeHeader()
+bool PngEncoder::writeHeader(const QImage &rows)
 {
     static const char signature[] = "\x89PNG\r\n\x1a\n";
     if (m_device->write(signature, 8) != 8)
@@ -294,11 +287,11 @@ bool PngEncoder::writeHeader()
     bytes[9] = m_alpha ? 6 : 2; // RGBA or RGB
     if (!writeChunk("IHDR", header))
         return false;
-    if (m_dotsX > 0 && m_dotsY > 0) {
+    if (rows.dotsPerMeterX() > 0 && rows.dotsPerMeterY() > 0) {
         QByteArray physical(9, '\0');
         auto *data = reinterpret_cast<uchar *>(physical.data());
-        putBigEndian(data, quint32(m_dotsX));
-        putBigEndian(data + 4, quint32(m_dotsY));
+        putBigEndian(data, quint32(rows.dotsPerMeterX()));
+        putBigEndian(data + 4, quint32(rows.dotsPerMeterY()));
         data[8] = 1; // metres
         if (!writeChunk("pHYs", physical))
             return false;
@@ -311,11 +304,13 @@ bool PngEncoder::addRows(const QImage &rows)
 {
     if (!m_error.isEmpty())
         return false;
+    if (rows.height() == 0 && rows.width() == m_size.width())
+        return true;
     if (m_size.isEmpty() || rows.width() != m_size.width() ||
         rows.height() > m_size.height() - m_nextRow || !handles(rows)) {
         return fail(tr("The image could not be encoded as PNG."));
     }
-    if (!m_headerWritten && !writeHeader())
+    if (!m_headerWritten && !writeHeader(rows))
         return false;
     const int workers = std::max(1, QThread::idealThreadCount());
     const qsizetype bandRows = std::max<qsizetype>(1, kBandBytes / (m_rowBytes + 1));

@@ -28,9 +28,8 @@ public:
     PngEncoder(const PngEncoder &) = delete;
     PngEncoder &operator=(const PngEncoder &) = delete;
 
-    // Physical resolution for the file's pHYs chunk; none is written while either is 0.
-    void setDotsPerMeter(int x, int y);
-    // Encodes the next rows.height() rows of the image, top to bottom. rows must be as wide
+    // Encodes the next rows.height() rows of the image, top to bottom; the first rows given
+    // also give the file its resolution. rows must be as wide
     // as the image; alpha is dropped from rows when the file has none. False once a write
     // failed or when rows would reach past the image's last row.
     bool addRows(const QImage &rows);
@@ -48,7 +47,7 @@ public:
 private:
     struct Band;
 
-    bool writeHeader();
+    bool writeHeader(const QImage &rows);
     bool writeChunk(const char type[4], const QByteArray &data);
     bool fail(const QString &message);
     // Filters and deflates rows [first, first + count) of rows, which start at image row
@@ -66,8 +65,6 @@ private:
     QSize m_size;
     bool m_alpha;
     int m_level;
-    int m_dotsX = 0;
-    int m_dotsY = 0;
     qsizetype m_rowBytes = 0;
     int m_nextRow = 0;
     // The last row given, unfiltered, and the end of the filtered data: what the next rows
