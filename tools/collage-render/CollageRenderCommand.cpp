@@ -425,6 +425,10 @@ int CollageRenderCommand::run(const QStringList &arguments)
             m_err.flush();
             return kFailure;
         }
+        // Export draws every photo again from its source. The copy placing made is as
+        // large as the frame, on a poster hundreds of megabytes: dropped at once, before
+        // the next photo makes its own.
+        state.document.photos[size_t(slot)].displayImage = QImage();
     }
 
     // From here on the document holds the only copy of each photo.
@@ -441,10 +445,6 @@ int CollageRenderCommand::run(const QStringList &arguments)
         state.document.objects.last().rotation = object.rotation;
     }
 
-    // Export draws every photo again from its source; on a poster the placed copies would
-    // only double the memory.
-    for (PhotoFrame &photo : state.document.photos)
-        photo.displayImage = QImage();
     const qint64 readTime = phase.restart();
 
     // A PNG file takes the collage slice by slice as it is drawn, so no image of the whole
