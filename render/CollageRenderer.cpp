@@ -41,10 +41,14 @@ int wholeLength(qreal length)
     return qRound(length);
 }
 
+// The display image turned by the photo's angle; null when there is none or when it is
+// held smaller than it is shown, since that one is drawn scaled instead.
 QImage turnedPhoto(const PhotoFrame &photo)
 {
-    if (photo.sourceImage.isNull() || photo.displayImage.isNull())
+    if (photo.sourceImage.isNull() || photo.displayImage.isNull() ||
+        photo.displayImage.size() != photo.displaySize) {
         return {};
+    }
     return photo.displayImage.transformed(QTransform().rotate(std::trunc(photo.angle)),
                                           Qt::SmoothTransformation);
 }
@@ -62,12 +66,12 @@ void drawTurnedPhoto(QPainter &painter, const QImage &turned, const QPointF &pos
     painter.restore();
 }
 
-// The photo's source drawn as its display image at displaySize, turned by its angle,
-// would be: the same transformation, applied while drawing, with smooth sampling.
-void drawEnlargedPhoto(QPainter &painter, const PhotoFrame &photo, const QPointF &position,
-                       const QPainterPath &path)
+// image (the photo's source, or a display image held smaller than it is shown) drawn as
+// the display image at displaySize, turned by its angle, would be: the same
+// transformation, applied while drawing, with smooth sampling.
+void drawScaledPhoto(QPainter &painter, const QImage &source, const PhotoFrame &photo,
+                     const QPointF &position, const QPainterPath &path)
 {
-    const QImage &source = photo.sourceImage;
     QTransform transform =
         QTransform::fromScale(qreal(photo.displaySize.width()) / source.width(),
                               qreal(photo.displaySize.height()) / source.height()) *
@@ -481,6 +485,7 @@ CollageRenderer::buildFrameScene(CollageDocument &working, const QRect &target, 
             continue;
         const PhotoFrame &photo = working.photos[size_t(frame.slot)];
         frame.photoKey = photo.displayImage.cacheKey();
+        frame.photoSize = photo.displaySize;
         frame.photoPosition = photo.position;
         frame.photoAngle = int(std::trunc(photo.angle));
     }
@@ -507,9 +512,11 @@ void CollageRenderer::drawFrameScene(QPainter &painter, const QList<FramePaint> 
         const QImage &image = turned[size_t(frame.slot)];
         const QPointF position(photo.position.x(), photo.position.y() + topOffset);
         if (frame.fromSource)
-            drawEnlargedPhoto(painter, photo, position, frame.path);
+            drawScaledPhoto(painter, photo.sourceImage, photo, position, frame.path);
         else if (!image.isNull())
             drawTurnedPhoto(painter, image, position, frame.path);
+        else if (!photo.displayImage.isNull())
+            drawScaledPhoto(painter, photo.displayImage, photo, position, frame.path);
         painter.setBrush(Qt::NoBrush);
         if (lineWidth > 0) {
             QPen pen = painter.pen();
@@ -611,9 +618,11 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
 
     const CanvasSettings &settings = CollageState::instance().settings;
     const QImage turned = turnedPhoto(photo);
+    const QPointF position(photo.position.x(), photo.position.y() + settings.topOffset);
     if (!turned.isNull())
-        drawTurnedPhoto(painter, turned,
-                        QPointF(photo.position.x(), photo.position.y() + settings.topOffset), path);
+        drawTurnedPhoto(painter, turned, position, path);
+    else if (!photo.displayImage.isNull())
+        drawScaledPhoto(painter, photo.displayImage, photo, position, path);
     painter.setBrush(Qt::NoBrush);
     if (settings.lineWidth > 0) {
         QPen pen = painter.pen();
@@ -647,15 +656,11 @@ void CollageRenderer::rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels)
         photo.displaySize = photo.displayImage.size();
         return;
     }
-    // A size the photo may not take keeps the display image it has, so the photo stays
-    // visible and within reach.
-    if (qint64(size.width()) * size.height() > maxPixels)
-        return;
-    const QImage scaled = filteredScale(photo.sourceImage, size);
+    const QImage scaled = makeDisplayImage(photo.sourceImage, size, maxPixels);
     if (scaled.isNull())
         return;
     photo.displayImage = scaled;
-    photo.displaySize = scaled.size();
+    photo.displaySize = size;
 }
 
 QImage CollageRenderer::applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius)

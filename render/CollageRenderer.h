@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <algorithm>
 #include <array>
@@ -97,9 +98,9 @@ public:
     QImage applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius);
 
     // Rebuilds photo's display image from the source at the photo's scale: filtered, and
-    // exactly displaySize when that still matches the scale, so it ends where hit testing
-    // and the frame expect it. An unusable scale empties it; a size above maxPixels keeps
-    // the display image it has.
+    // displaySize exactly when that still matches the scale, so it ends where hit testing
+    // and the frame expect it. Above maxPixels the image is held smaller (see
+    // heldDisplaySize) and drawn scaled. An unusable scale empties it.
     static void rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels);
     // The size rescaleDisplayImage scales to; empty for an empty slot or unusable scale.
     static QSize rescaledSize(const PhotoFrame &photo);
@@ -118,6 +119,8 @@ private:
         int slot = -1;
         // What the photo is drawn from, so that a changed photo marks its frame changed.
         qint64 photoKey = 0;
+        // A display image held smaller than shown stays the same through a wheel zoom.
+        QSize photoSize;
         QPointF photoPosition;
         int photoAngle = 0;
         // Drawn enlarged straight from the source, without a display image.
