@@ -143,14 +143,6 @@ private Q_SLOTS:
         QVERIFY(bandRows == 0 || slices > 1);
         QVERIFY2(TestSupport::fuzzyEqual(whole, joined, 2),
                  qPrintable(QString::number(TestSupport::maxChannelDifference(whole, joined))));
-
-        // The background alone is what the export starts from.
-        const QImage background = joinSlices(renderer, target, true);
-        QVERIFY(!background.isNull());
-        const QImage wholeBackground = renderer.renderBackground(target, true);
-        QVERIFY2(TestSupport::fuzzyEqual(background, wholeBackground, 1),
-                 qPrintable(QString::number(
-                     TestSupport::maxChannelDifference(background, wholeBackground))));
     }
 
     void pngKeepsAlphaOnlyWhereTheCollageHasIt_data()
