@@ -236,19 +236,38 @@ bool zoomPhoto(PhotoFrame &photo, int step, qint64 maxPixels)
     if (!(width >= 1.0f) || width >= float(std::numeric_limits<int>::max()))
         return false;
     const int newWidth = int(width);
-    if (!scaledPhotoSize(source.size(), qreal(newWidth) / source.width(), maxPixels))
+    const std::optional<QSize> size = scaledPhotoSize(
+        source.size(), qreal(newWidth) / source.width(), std::numeric_limits<qint64>::max());
+    if (!size)
         return false;
-    const QImage display = source.scaledToWidth(newWidth, Qt::FastTransformation);
+    // Fast, as the wheel turns in steps; the smooth copy comes when the geometry is next
+    // rebuilt. A size above maxPixels is held smaller and drawn scaled.
+    const QSize held = heldDisplaySize(*size, source.size(), maxPixels);
+    QImage display;
+    QSize shown = *size;
+    if (held == *size) {
+        display = source.scaledToWidth(newWidth, Qt::FastTransformation);
+        shown = display.size();
+    } else if (held == source.size()) {
+        display = source;
+    } else {
+        display = source.scaled(held, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
     if (display.isNull())
         return false;
 
-    const float oldWidth = float(source.width()) * photo.scale;
-    const float oldHeight = float(source.height()) * photo.scale;
+    // Centred on the size shown, which the scale gives only before truncation: measured
+    // from the scale, every step of a small photo would creep right and down.
+    const bool shownBefore = photo.displaySize.isValid();
+    const float oldWidth =
+        shownBefore ? float(photo.displaySize.width()) : float(source.width()) * photo.scale;
+    const float oldHeight =
+        shownBefore ? float(photo.displaySize.height()) : float(source.height()) * photo.scale;
     photo.scale = scale;
     photo.displayImage = display;
-    photo.displaySize = display.size();
-    photo.position.rx() -= (float(display.width()) - oldWidth) * 0.5f;
-    photo.position.ry() -= (float(display.height()) - oldHeight) * 0.5f;
+    photo.displaySize = shown;
+    photo.position.rx() -= (float(shown.width()) - oldWidth) * 0.5f;
+    photo.position.ry() -= (float(shown.height()) - oldHeight) * 0.5f;
     return true;
 }
 

@@ -93,9 +93,9 @@ int wheelStep(QPoint angleDelta);
 // itself where placement left it outside that range, so a step never reverses.
 float steppedPhotoScale(float scale, int step);
 
-// Zooms the photo by one wheel step about the centre of its drawn rectangle. A step
-// whose display image would be under one pixel, above maxPixels or cannot be made keeps
-// the photo as it was; false then.
+// Zooms the photo by one wheel step about the centre of its drawn rectangle. A display
+// size above maxPixels is held smaller (see heldDisplaySize). A step whose display image
+// would be under one pixel or cannot be made keeps the photo as it was; false then.
 bool zoomPhoto(PhotoFrame &photo, int step, qint64 maxPixels);
 
 // A label's point size or a sticker's or emoji's scale by one step, each within 1 to

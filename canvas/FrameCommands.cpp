@@ -20,8 +20,11 @@ bool grayscalePhoto(int slot)
     PhotoFrame *photo = photoSlot(slot);
     if (!photo)
         return false;
+    // A display image that is the source itself stays so, rather than a second copy.
+    const bool shared = photo->displayImage.cacheKey() == photo->sourceImage.cacheKey();
     photo->sourceImage = photo->sourceImage.convertToFormat(QImage::Format_Grayscale8);
-    photo->displayImage = photo->displayImage.convertToFormat(QImage::Format_Grayscale8);
+    photo->displayImage = shared ? photo->sourceImage
+                                 : photo->displayImage.convertToFormat(QImage::Format_Grayscale8);
     return true;
 }
 
@@ -30,8 +33,10 @@ bool filterPhoto(int slot, int filterIndex, int value)
     PhotoFrame *photo = photoSlot(slot);
     if (!photo)
         return false;
+    const bool shared = photo->displayImage.cacheKey() == photo->sourceImage.cacheKey();
     photo->sourceImage = applyFilter(photo->sourceImage, filterIndex, float(value));
-    photo->displayImage = applyFilter(photo->displayImage, filterIndex, float(value));
+    photo->displayImage =
+        shared ? photo->sourceImage : applyFilter(photo->displayImage, filterIndex, float(value));
     return true;
 }
 

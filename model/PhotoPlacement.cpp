@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int kPhotoAllocationLimitMB = 256;
-// A display image may cover a few canvases; beyond that no frame shows more of it, and
+// A photo may be shown over a few canvases; beyond that no frame shows more of it, and
 // an extreme aspect ratio fitted to a frame would otherwise ask for gigabytes.
 constexpr qint64 kDisplayCanvasMultiple = 4;
 constexpr qint64 kMinDisplayPixels = qint64(16) * 1024 * 1024;
@@ -150,25 +150,33 @@ bool placePhoto(int slot, const QString &filePath, const QImage &image)
     // otherwise; scaled to the computed size, since scaledToWidth can come out a pixel
     // short and leave a gap at the frame's edge.
     const QSize size = fittedPhotoSize(image.size(), r);
-    if (size.isEmpty() || qint64(size.width()) * size.height() > maxDisplayPixels(state.canvasSize))
+    if (size.isEmpty() || qint64(size.width()) * size.height() > maxShownPixels(state.canvasSize))
         return false;
-    const QImage display = filteredScale(image, size);
+    const QImage display = makeDisplayImage(image, size, maxDisplayPixels(state.canvasSize));
     if (display.isNull())
         return false;
-    const qreal dx = r.width() > r.height() ? 0.0 : truncated((display.width() - r.width()) * 0.5);
-    const qreal dy =
-        r.width() > r.height() ? truncated((display.height() - r.height()) * 0.5) : 0.0;
+    const qreal dx = r.width() > r.height() ? 0.0 : truncated((size.width() - r.width()) * 0.5);
+    const qreal dy = r.width() > r.height() ? truncated((size.height() - r.height()) * 0.5) : 0.0;
 
     PhotoFrame &photo = state.document.photos[size_t(slot)];
     photo.filePath = filePath;
     photo.sourceImage = image;
     photo.displayImage = display;
-    photo.displaySize = display.size();
-    photo.scale = float(display.width()) / float(image.width());
+    photo.displaySize = size;
+    photo.scale = float(size.width()) / float(image.width());
     photo.position =
         QPointF(truncated(r.x() - dx), truncated(r.y() - dy - state.settings.topOffset));
     photo.angle = 0.0f;
     return true;
+}
+
+qint64 maxShownPixels(const QSizeF &canvasSize)
+{
+    const qreal wanted = canvasSize.width() * canvasSize.height() * kDisplayCanvasMultiple;
+    if (!(wanted > qreal(kMinDisplayPixels)))
+        return kMinDisplayPixels;
+    return wanted >= qreal(std::numeric_limits<qint64>::max()) ? std::numeric_limits<qint64>::max()
+                                                               : qint64(wanted);
 }
 
 qint64 maxDisplayPixels(const QSizeF &canvasSize)
@@ -180,6 +188,37 @@ qint64 maxDisplayPixels(const QSizeF &canvasSize)
     if (wanted >= qreal(kMaxDisplayPixels))
         return kMaxDisplayPixels;
     return std::max(kMinDisplayPixels, qint64(wanted));
+}
+
+QSize heldDisplaySize(const QSize &displaySize, const QSize &source, qint64 maxPixels)
+{
+    if (displaySize.isEmpty() || source.isEmpty())
+        return {};
+    const qreal pixels = qreal(displaySize.width()) * displaySize.height();
+    const bool enlarged =
+        displaySize.width() > source.width() || displaySize.height() > source.height();
+    if (!enlarged && pixels <= qreal(maxPixels))
+        return displaySize;
+    const qreal factor = std::min({std::sqrt(qreal(std::max<qint64>(maxPixels, 1)) / pixels),
+                                   qreal(source.width()) / displaySize.width(),
+                                   qreal(source.height()) / displaySize.height()});
+    // Truncated, so that rounding never takes the result past either bound.
+    const QSize held(std::max(1, int(truncated(displaySize.width() * factor))),
+                     std::max(1, int(truncated(displaySize.height() * factor))));
+    // A shape a pixel off the source's is not worth a copy of the source.
+    if (std::abs(held.width() - source.width()) <= 1 &&
+        std::abs(held.height() - source.height()) <= 1) {
+        return source;
+    }
+    return held;
+}
+
+QImage makeDisplayImage(const QImage &source, const QSize &displaySize, qint64 maxPixels)
+{
+    const QSize held = heldDisplaySize(displaySize, source.size(), maxPixels);
+    if (held.isEmpty())
+        return {};
+    return held == source.size() ? source : filteredScale(source, held);
 }
 
 std::optional<QSize> scaledPhotoSize(const QSize &source, qreal factor, qint64 maxPixels)

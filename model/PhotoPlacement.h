@@ -11,14 +11,31 @@
 // Fits image into the frame of the slot and makes it the slot's photo: scaled (filtered,
 // to exactly the frame's length) to the frame's longer side, centred along the other axis, where it
 // may overflow the frame or leave bands; rotation, zoom and pan start afresh. A triangular frame is
-// fitted by the bounding rectangle of its path. False, leaving the slot untouched, for a null
-// image, a slot without a frame (outside the layout or before the first render) or a
-// photo that cannot be scaled to the frame within maxDisplayPixels.
+// fitted by the bounding rectangle of its path. The geometry is in document pixels whatever
+// the size: the display image kept is heldDisplaySize and drawn scaled to displaySize. False,
+// leaving the slot untouched, for a null image, a slot without a frame (outside the layout
+// or before the first render) or a photo that would be shown above maxShownPixels.
 bool placePhoto(int slot, const QString &filePath, const QImage &image);
+
+// The most pixels a photo may be shown at on a canvas of this size, in document pixels:
+// a few times the canvas's area, at least the floor of maxDisplayPixels. Only a sliver of
+// a photo fitted to a frame goes beyond it.
+qint64 maxShownPixels(const QSizeF &canvasSize);
 
 // The most pixels a photo's display image may have on a canvas of this size: a few times
 // the canvas's area, within a fixed floor and ceiling.
 qint64 maxDisplayPixels(const QSizeF &canvasSize);
+
+// The size of the image kept for a photo of source shown at displaySize: displaySize while
+// that is a reduction with at most maxPixels, else the largest size of the same shape
+// within maxPixels and within source's size, since an enlarged copy adds no detail, only
+// memory (on a poster, gigabytes); source's own size when that is within a pixel. Empty
+// when either size is.
+QSize heldDisplaySize(const QSize &displaySize, const QSize &source, qint64 maxPixels);
+
+// The display image of source shown at displaySize: source filtered to heldDisplaySize,
+// or source itself when that is its size. Null when there is no such size.
+QImage makeDisplayImage(const QImage &source, const QSize &displaySize, qint64 maxPixels);
 
 // The size of source scaled by factor, aspect kept and each side rounded as the toolkit
 // does; nullopt when a side would be under one pixel or the area above maxPixels. Checked

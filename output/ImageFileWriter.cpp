@@ -2,6 +2,7 @@
 
 #include "GifEncoder.h"
 #include "OpaqueImage.h"
+#include "PngEncoder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -118,6 +119,10 @@ bool ImageFileWriter::encode(const QImage &image, const QByteArray &format, QIOD
 {
     if (format == "gif")
         return GifEncoder::write(image, device, errorString);
+    // Ours uses every core where the toolkit's deflates on one; other formats keep their
+    // palette or depth through the toolkit's.
+    if (format == "png" && PngEncoder::handles(image))
+        return PngEncoder::write(image, device, errorString);
 
     // The writer cannot see a suffix through the device, so it is told the format.
     QImageWriter writer(device, format);
@@ -141,14 +146,44 @@ bool ImageFileWriter::write(const QImage &image)
     m_errorString = checkBeforeWriting(image.size());
     if (!m_errorString.isEmpty())
         return false;
+    return writeWhole([&](QIODevice *device, QString *errorString) {
+        return encode(image, format(), device, errorString);
+    });
+}
 
+bool ImageFileWriter::writePngRows(const QSize &size, bool alpha,
+                                   const std::function<bool(const RowSink &)> &produce)
+{
+    m_errorString = checkBeforeWriting(size);
+    if (!m_errorString.isEmpty())
+        return false;
+    if (format() != "png") {
+        m_errorString = tr("The image could not be encoded as %1.")
+                            .arg(QString::fromLatin1(format().toUpper()));
+        return false;
+    }
+    return writeWhole([&](QIODevice *device, QString *errorString) {
+        PngEncoder encoder(device, size, alpha);
+        const bool produced =
+            produce([&encoder](const QImage &rows) { return encoder.addRows(rows); });
+        if (produced && encoder.isComplete())
+            return true;
+        *errorString = encoder.errorString().isEmpty() ? tr("The image could not be drawn in full.")
+                                                       : encoder.errorString();
+        return false;
+    });
+}
+
+bool ImageFileWriter::writeWhole(
+    const std::function<bool(QIODevice *device, QString *errorString)> &encodeInto)
+{
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly)) {
         m_errorString = tr("The file could not be created: %1").arg(file.errorString());
         return false;
     }
     WriteTracker tracker(&file);
-    const bool encoded = encode(image, format(), &tracker, &m_errorString);
+    const bool encoded = encodeInto(&tracker, &m_errorString);
     // A full disk can show as a failed encoding, or as none at all.
     if (tracker.failed())
         m_errorString = tr("The file could not be written: %1").arg(tracker.failure());

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <functional>
 
 class QIODevice;
 
@@ -26,6 +27,13 @@ public:
     // touching any file; empty when nothing stands in the way.
     QString checkBeforeWriting(const QSize &size) const;
     bool write(const QImage &image);
+    // Takes the next rows of the image, top to bottom; false stops the writing.
+    using RowSink = std::function<bool(const QImage &rows)>;
+    // Writes a PNG image of size, RGBA when alpha and RGB otherwise, whose rows produce
+    // hands to the sink it is given, so the image never needs to exist whole. produce
+    // returns false when it could not deliver them all; nothing is written then.
+    bool writePngRows(const QSize &size, bool alpha,
+                      const std::function<bool(const RowSink &)> &produce);
     QString errorString() const { return m_errorString; }
 
     // The lower-case format for a file name's suffix, the text after the last "." of
@@ -37,6 +45,9 @@ public:
                        QString *errorString = nullptr);
 
 private:
+    // Runs encodeInto on a temporary file that replaces the target only when all went well.
+    bool writeWhole(const std::function<bool(QIODevice *device, QString *errorString)> &encodeInto);
+
     QString m_filePath;
     QByteArray m_format;
     QString m_errorString;

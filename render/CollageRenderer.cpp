@@ -41,10 +41,14 @@ int wholeLength(qreal length)
     return qRound(length);
 }
 
+// The display image turned by the photo's angle; null when there is none or when it is
+// held smaller than it is shown, since that one is drawn scaled instead.
 QImage turnedPhoto(const PhotoFrame &photo)
 {
-    if (photo.sourceImage.isNull() || photo.displayImage.isNull())
+    if (photo.sourceImage.isNull() || photo.displayImage.isNull() ||
+        photo.displayImage.size() != photo.displaySize) {
         return {};
+    }
     return photo.displayImage.transformed(QTransform().rotate(std::trunc(photo.angle)),
                                           Qt::SmoothTransformation);
 }
@@ -62,12 +66,12 @@ void drawTurnedPhoto(QPainter &painter, const QImage &turned, const QPointF &pos
     painter.restore();
 }
 
-// The photo's source drawn as its display image at displaySize, turned by its angle,
-// would be: the same transformation, applied while drawing, with smooth sampling.
-void drawEnlargedPhoto(QPainter &painter, const PhotoFrame &photo, const QPointF &position,
-                       const QPainterPath &path)
+// image (the photo's source, or a display image held smaller than it is shown) drawn as
+// the display image at displaySize, turned by its angle, would be: the same
+// transformation, applied while drawing, with smooth sampling.
+void drawScaledPhoto(QPainter &painter, const QImage &source, const PhotoFrame &photo,
+                     const QPointF &position, const QPainterPath &path)
 {
-    const QImage &source = photo.sourceImage;
     QTransform transform =
         QTransform::fromScale(qreal(photo.displaySize.width()) / source.width(),
                               qreal(photo.displaySize.height()) / source.height()) *
@@ -207,10 +211,11 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
 
 bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
                                      const QList<FramePaint> &scene, const CollageDocument &working,
-                                     const std::array<QImage, kPhotoSlotCount> &turned) const
+                                     const std::array<QImage, kPhotoSlotCount> &turned,
+                                     int imageTop, int canvasHeight) const
 {
     const int width = image.width();
-    const int height = image.height();
+    const int height = canvasHeight > 0 ? canvasHeight : image.height();
     const int workers = std::max(1, QThread::idealThreadCount());
     const int bandRows = exportBandRows(area.size(), workers, m_bandRows);
     const int bandCount = (area.height() + bandRows - 1) / bandRows;
@@ -245,7 +250,7 @@ bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
             {
                 QPainter painter(&layer);
                 painter.setRenderHint(QPainter::Antialiasing);
-                painter.translate(-layerLeft, -layerTop);
+                painter.translate(-layerLeft, -(layerTop + imageTop));
                 drawFrameScene(painter, own, working, turned);
             }
             // The whole image has nothing beyond its border, so neither may the shadow's
@@ -254,7 +259,7 @@ bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
             const int inRight = std::clamp(width - layerLeft, inLeft, layerWidth);
             for (int y = 0; y < layer.height(); ++y) {
                 auto *line = reinterpret_cast<QRgb *>(layer.scanLine(y));
-                const int canvasRow = layerTop + y;
+                const int canvasRow = imageTop + layerTop + y;
                 if (canvasRow < 0 || canvasRow >= height) {
                     std::memset(line, 0, size_t(layer.bytesPerLine()));
                     continue;
@@ -292,11 +297,7 @@ QImage CollageRenderer::renderExport(const QRect &target)
         return QImage();
     paintBackground(result);
 
-    std::array<QImage, kPhotoSlotCount> turned;
-    for (const FramePaint &frame : scene) {
-        if (frame.slot >= 0 && !frame.fromSource)
-            turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
-    }
+    const std::array<QImage, kPhotoSlotCount> turned = exportTurnedPhotos(scene, working);
     if (!drawFrameBands(result, result.rect(), scene, working, turned))
         return QImage();
 
@@ -307,6 +308,58 @@ QImage CollageRenderer::renderExport(const QRect &target)
     renderCorners(painter, target);
     painter.end();
     return result;
+}
+
+std::array<QImage, kPhotoSlotCount>
+CollageRenderer::exportTurnedPhotos(const QList<FramePaint> &scene, const CollageDocument &working)
+{
+    std::array<QImage, kPhotoSlotCount> turned;
+    for (const FramePaint &frame : scene) {
+        if (frame.slot >= 0 && !frame.fromSource)
+            turned[size_t(frame.slot)] = turnedPhoto(working.photos[size_t(frame.slot)]);
+    }
+    return turned;
+}
+
+bool CollageRenderer::renderExportRows(const QRect &target, const RowSink &sink,
+                                       bool backgroundOnly)
+{
+    if (target.isEmpty())
+        return false;
+    CollageDocument working = CollageState::instance().document;
+    working.frameRects.clear();
+    QList<FramePaint> scene;
+    std::array<QImage, kPhotoSlotCount> turned;
+    if (!backgroundOnly) {
+        scene = buildFrameScene(working, target, true);
+        turned = exportTurnedPhotos(scene, working);
+    }
+    // Read once, not once per slice.
+    const QImage picture = backgroundPicture();
+
+    // One band per worker at a time, with the bands' edges where a whole render has them.
+    const int workers = std::max(1, QThread::idealThreadCount());
+    const int sliceRows = exportBandRows(target.size(), workers, m_bandRows) * workers;
+    QImage slice;
+    for (int top = 0; top < target.height(); top += sliceRows) {
+        const int rows = std::min(sliceRows, target.height() - top);
+        if (!prepareLayer(slice, QSize(target.width(), rows)))
+            return false;
+        paintBackground(slice, target.size(), top, picture);
+        if (!backgroundOnly) {
+            if (!drawFrameBands(slice, slice.rect(), scene, working, turned, top,
+                                target.height())) {
+                return false;
+            }
+            QPainter painter(&slice);
+            painter.translate(0, -top);
+            drawOverlayObjects(painter, working, true);
+            renderCorners(painter, target);
+        }
+        if (!sink(slice))
+            return false;
+    }
+    return true;
 }
 
 void CollageRenderer::buildGeometry(const QRect &target)
@@ -432,6 +485,7 @@ CollageRenderer::buildFrameScene(CollageDocument &working, const QRect &target, 
             continue;
         const PhotoFrame &photo = working.photos[size_t(frame.slot)];
         frame.photoKey = photo.displayImage.cacheKey();
+        frame.photoSize = photo.displaySize;
         frame.photoPosition = photo.position;
         frame.photoAngle = int(std::trunc(photo.angle));
     }
@@ -458,9 +512,11 @@ void CollageRenderer::drawFrameScene(QPainter &painter, const QList<FramePaint> 
         const QImage &image = turned[size_t(frame.slot)];
         const QPointF position(photo.position.x(), photo.position.y() + topOffset);
         if (frame.fromSource)
-            drawEnlargedPhoto(painter, photo, position, frame.path);
+            drawScaledPhoto(painter, photo.sourceImage, photo, position, frame.path);
         else if (!image.isNull())
             drawTurnedPhoto(painter, image, position, frame.path);
+        else if (!photo.displayImage.isNull())
+            drawScaledPhoto(painter, photo.displayImage, photo, position, frame.path);
         painter.setBrush(Qt::NoBrush);
         if (lineWidth > 0) {
             QPen pen = painter.pen();
@@ -562,9 +618,11 @@ void CollageRenderer::drawPhotoInFrame(QPainter &painter, PhotoFrame &photo,
 
     const CanvasSettings &settings = CollageState::instance().settings;
     const QImage turned = turnedPhoto(photo);
+    const QPointF position(photo.position.x(), photo.position.y() + settings.topOffset);
     if (!turned.isNull())
-        drawTurnedPhoto(painter, turned,
-                        QPointF(photo.position.x(), photo.position.y() + settings.topOffset), path);
+        drawTurnedPhoto(painter, turned, position, path);
+    else if (!photo.displayImage.isNull())
+        drawScaledPhoto(painter, photo.displayImage, photo, position, path);
     painter.setBrush(Qt::NoBrush);
     if (settings.lineWidth > 0) {
         QPen pen = painter.pen();
@@ -598,15 +656,11 @@ void CollageRenderer::rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels)
         photo.displaySize = photo.displayImage.size();
         return;
     }
-    // A size the photo may not take keeps the display image it has, so the photo stays
-    // visible and within reach.
-    if (qint64(size.width()) * size.height() > maxPixels)
-        return;
-    const QImage scaled = filteredScale(photo.sourceImage, size);
+    const QImage scaled = makeDisplayImage(photo.sourceImage, size, maxPixels);
     if (scaled.isNull())
         return;
     photo.displayImage = scaled;
-    photo.displaySize = scaled.size();
+    photo.displaySize = size;
 }
 
 QImage CollageRenderer::applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius)
@@ -616,21 +670,35 @@ QImage CollageRenderer::applyDropShadow(const QImage &image, const QColor &color
     return m_shadowLayer;
 }
 
+QImage CollageRenderer::backgroundPicture()
+{
+    const CanvasSettings &settings = CollageState::instance().settings;
+    if (settings.backgroundType != 1 && settings.backgroundType != 2)
+        return QImage();
+    return readPhotoFile(settings.backgroundType == 1 ? settings.backgroundTexture
+                                                      : settings.backgroundImage);
+}
+
 void CollageRenderer::paintBackground(QImage &layer) const
+{
+    paintBackground(layer, layer.size(), 0, backgroundPicture());
+}
+
+void CollageRenderer::paintBackground(QImage &layer, const QSize &canvas, int top,
+                                      const QImage &picture) const
 {
     const CanvasSettings &settings = CollageState::instance().settings;
     QPainter painter(&layer);
     if (!painter.isActive())
         return;
-    const QRect area = layer.rect();
+    painter.translate(0, -top);
+    const QRect area(QPoint(0, 0), canvas);
 
     if (settings.backgroundType == 1 || settings.backgroundType == 2) {
         // Drawn once and not tiled: a portrait canvas takes the picture at its height and
         // cuts it at the right, any other at its width, cut at the bottom.
         // Drawn through a target rectangle rather than a scaled copy: a picture of an
         // extreme shape would otherwise ask for a copy far larger than the canvas.
-        const QImage picture = readPhotoFile(
-            settings.backgroundType == 1 ? settings.backgroundTexture : settings.backgroundImage);
         if (picture.isNull() || picture.width() < 1 || picture.height() < 1)
             return;
         const bool byWidth = area.height() <= area.width();

@@ -9,9 +9,11 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <functional>
 
 class QPainter;
 struct PhotoFrame;
@@ -42,6 +44,14 @@ public:
     // a null image when that cannot be allocated. A layer that cannot be allocated stays
     // out of the result.
     QImage renderCollage(const QRect &target, bool forExport);
+
+    // Takes the next rows of the image, top to bottom; false stops the rendering.
+    using RowSink = std::function<bool(const QImage &rows)>;
+    // Renders the export image as renderCollage(target, true) does, in slices of rows
+    // handed to sink one after the other, so the whole image never exists at once. Each
+    // slice is only valid during the call. With backgroundOnly just the background is
+    // drawn. False when a slice could not be allocated or sink refused one.
+    bool renderExportRows(const QRect &target, const RowSink &sink, bool backgroundOnly = false);
 
     // Builds the frame and divider geometry as the canvas's first render does, without
     // painting anything.
@@ -88,9 +98,9 @@ public:
     QImage applyDropShadow(const QImage &image, const QColor &color, qreal blurRadius);
 
     // Rebuilds photo's display image from the source at the photo's scale: filtered, and
-    // exactly displaySize when that still matches the scale, so it ends where hit testing
-    // and the frame expect it. An unusable scale empties it; a size above maxPixels keeps
-    // the display image it has.
+    // displaySize exactly when that still matches the scale, so it ends where hit testing
+    // and the frame expect it. Above maxPixels the image is held smaller (see
+    // heldDisplaySize) and drawn scaled. An unusable scale empties it.
     static void rescaleDisplayImage(PhotoFrame &photo, qint64 maxPixels);
     // The size rescaleDisplayImage scales to; empty for an empty slot or unusable scale.
     static QSize rescaledSize(const PhotoFrame &photo);
@@ -109,6 +119,8 @@ private:
         int slot = -1;
         // What the photo is drawn from, so that a changed photo marks its frame changed.
         qint64 photoKey = 0;
+        // A display image held smaller than shown stays the same through a wheel zoom.
+        QSize photoSize;
         QPointF photoPosition;
         int photoAngle = 0;
         // Drawn enlarged straight from the source, without a display image.
@@ -153,15 +165,26 @@ private:
     // Draws the frames of scene into area of image (an even left and top), over what it
     // holds, band by band on the thread pool. False when a band's layers cannot be
     // allocated.
+    // image may hold only the rows of a taller canvas from imageTop on; canvasHeight is then
+    // the canvas's height.
     bool drawFrameBands(QImage &image, const QRect &area, const QList<FramePaint> &scene,
                         const CollageDocument &working,
-                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+                        const std::array<QImage, kPhotoSlotCount> &turned, int imageTop = 0,
+                        int canvasHeight = 0) const;
     // Brings the base up to date with scene over background; false when it cannot be
     // allocated or drawn.
     bool updateBase(const QImage &background, const QList<FramePaint> &scene,
                     const CollageDocument &working);
     QImage renderExport(const QRect &target);
+    // Each listed photo at its rotation, except those drawn from their source.
+    static std::array<QImage, kPhotoSlotCount> exportTurnedPhotos(const QList<FramePaint> &scene,
+                                                                  const CollageDocument &working);
+    // The background texture or picture when the settings ask for one.
+    static QImage backgroundPicture();
     void paintBackground(QImage &layer) const;
+    // Paints the rows of a canvas of that size from top on into layer, with picture as the
+    // background texture or picture.
+    void paintBackground(QImage &layer, const QSize &canvas, int top, const QImage &picture) const;
     QImage *resultBuffer(const QSize &size);
     void releaseHugeBuffers();
 

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins qt6-qpa-plugins
-  libgif-dev
+  libgif-dev zlib1g-dev
   fonts-noto-color-emoji fonts-liberation2
   xvfb xauth xdotool
   desktop-file-utils appstream dpkg-dev file imagemagick

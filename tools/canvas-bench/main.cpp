@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -20,6 +21,30 @@ namespace {
 
 constexpr QSize kSyntheticPhotoSize(4000, 3000);
 constexpr int kPhotoCount = 10;
+constexpr int kMaxSide = 32000;
+
+// The one-minute load average, or "?" where the system does not tell.
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readLine()).section(QLatin1Char(' '), 0, 0);
+}
+
+// The most resident memory the process has had, or -1 where the system does not tell.
+qint64 peakMemoryMB()
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+    }
+    return -1;
+}
 
 CollageState &state()
 {
@@ -148,11 +173,16 @@ int main(int argc, char *argv[])
     const QCommandLineOption sizeOption(QStringLiteral("size"),
                                         QStringLiteral("Canvas size, default 1920x1080."),
                                         QStringLiteral("WxH"), QStringLiteral("1920x1080"));
+    const QCommandLineOption zoomOption(
+        QStringLiteral("zoom"),
+        QStringLiteral("Zoom in percent, 1 to 100; the editor's 40 otherwise."),
+        QStringLiteral("PERCENT"), QStringLiteral("40"));
     const QCommandLineOption photoOption(
         QStringLiteral("photo"),
         QStringLiteral("A photo to place (repeatable); synthetic 4000x3000 photos otherwise."),
         QStringLiteral("FILE"));
     parser.addOption(sizeOption);
+    parser.addOption(zoomOption);
     parser.addOption(photoOption);
     parser.process(app);
 
@@ -160,9 +190,15 @@ int main(int argc, char *argv[])
     const QRegularExpressionMatch match = sizePattern.match(parser.value(sizeOption));
     const QSize size =
         match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt()) : QSize();
-    if (size.width() < 400 || size.height() < 400 || size.width() > 16000 ||
-        size.height() > 16000) {
-        err << "canvas-bench: --size must be WxH, each side 400 to 16000\n";
+    if (size.width() < 400 || size.height() < 400 || size.width() > kMaxSide ||
+        size.height() > kMaxSide) {
+        err << "canvas-bench: --size must be WxH, each side 400 to " << kMaxSide << "\n";
+        return 2;
+    }
+    bool zoomIsNumber = false;
+    const int zoom = parser.value(zoomOption).toInt(&zoomIsNumber);
+    if (!zoomIsNumber || zoom < 1 || zoom > 100) {
+        err << "canvas-bench: --zoom must be a whole percentage from 1 to 100\n";
         return 2;
     }
     QList<QImage> photos;
@@ -185,9 +221,13 @@ int main(int argc, char *argv[])
     collage.photoCountIndex = kPhotoCount - 1;
     collage.layoutIndex = 0;
     collage.settings.dropShadow = 1;
+    collage.zoomPercent = float(zoom);
 
+    // The widget is the view's size: the editor's canvas widget keeps the canvas's size
+    // inside a scroll area, and a top-level window of a poster's size would only measure
+    // the window system.
     TimedCanvas canvas;
-    canvas.setFixedSize(size + QSize(20, 20));
+    canvas.setFixedSize(size * zoom / 100 + QSize(20, 20));
     canvas.show();
     Bench bench(canvas);
     bench.settle();
@@ -216,12 +256,15 @@ int main(int argc, char *argv[])
     results.append(
         bench.drag(QStringLiteral("photo pan"), bench.toWidget(panPoint), QPoint(2, 1), 60));
     results.append(bench.wheel(QStringLiteral("wheel zoom"), bench.toWidget(wheelPoint), 20));
-    results.append(
-        bench.zoom(QStringLiteral("zoom change"), {30, 35, 40, 45, 50, 55, 60, 50, 40, 30}));
+    QList<float> zooms;
+    for (const qreal factor : {0.75, 0.875, 1.125, 1.25, 1.5, 1.25, 1.125, 0.875, 0.75, 1.0})
+        zooms.append(float(std::clamp(qRound(zoom * factor), 1, 100)));
+    results.append(bench.zoom(QStringLiteral("zoom change"), zooms));
 
-    out << "canvas " << size.width() << "x" << size.height() << ", " << photos.size()
-        << " photo(s) of " << photos.constFirst().width() << "x" << photos.constFirst().height()
-        << ", shadow on, " << QThread::idealThreadCount() << " core(s)\n";
+    out << "canvas " << size.width() << "x" << size.height() << " at " << zoom << " %, "
+        << photos.size() << " photo(s) of " << photos.constFirst().width() << "x"
+        << photos.constFirst().height() << ", shadow on, " << QThread::idealThreadCount()
+        << " core(s), load " << loadAverage() << ", peak memory " << peakMemoryMB() << " MB\n";
     out << QStringLiteral("%1 %2 %3 %4\n")
                .arg(QStringLiteral("gesture"), -14)
                .arg(QStringLiteral("events"), 7)

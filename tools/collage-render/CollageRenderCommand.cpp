@@ -4,6 +4,7 @@
 #include "CollageState.h"
 #include "ImageFileWriter.h"
 #include "LayoutCatalogue.h"
+#include "OpaqueImage.h"
 #include "OverlayObject.h"
 #include "PhotoPlacement.h"
 
@@ -153,6 +154,16 @@ void addLabel(const QString &text)
     label.x = (state.canvasSize.width() - label.rect.width()) * 0.5;
     label.y = (state.canvasSize.height() - label.rect.height()) * 0.5;
     updateLabelBox(&label);
+}
+
+// Frames, photos, objects and ornaments are drawn over the background and only ever add
+// to its cover, so an opaque background makes an opaque collage. Any other is drawn and
+// looked at slice by slice until a pixel shows through.
+bool collageIsOpaque(CollageRenderer &renderer, const QRect &target)
+{
+    const auto opaque = [](const QImage &rows) { return isOpaque(rows); };
+    return renderer.renderExportRows(target, opaque, true) ||
+           renderer.renderExportRows(target, opaque);
 }
 
 } // namespace
@@ -399,7 +410,7 @@ int CollageRenderCommand::run(const QStringList &arguments)
     QList<QSize> decodeSizes;
     for (qsizetype slot = 0; slot < options.photos.size(); ++slot)
         decodeSizes.append(placementRect(int(slot)).toAlignedRect().size());
-    const QList<QImage> photos = readPhotoFiles(options.photos, decodeSizes);
+    QList<QImage> photos = readPhotoFiles(options.photos, decodeSizes);
     for (qsizetype slot = 0; slot < options.photos.size(); ++slot) {
         const QString &path = options.photos[slot];
         const QImage &photo = photos[slot];
@@ -414,7 +425,14 @@ int CollageRenderCommand::run(const QStringList &arguments)
             m_err.flush();
             return kFailure;
         }
+        // Export draws every photo again from its source. The copy placing made is as
+        // large as the frame, on a poster hundreds of megabytes: dropped at once, before
+        // the next photo makes its own.
+        state.document.photos[size_t(slot)].displayImage = QImage();
     }
+
+    // From here on the document holds the only copy of each photo.
+    photos.clear();
 
     for (const ObjectOption &object : options.objects) {
         if (object.kind == QLatin1String("--label"))
@@ -427,11 +445,46 @@ int CollageRenderCommand::run(const QStringList &arguments)
         state.document.objects.last().rotation = object.rotation;
     }
 
-    // Export draws every photo again from its source; on a poster the placed copies would
-    // only double the memory.
-    for (PhotoFrame &photo : state.document.photos)
-        photo.displayImage = QImage();
     const qint64 readTime = phase.restart();
+
+    // A PNG file takes the collage slice by slice as it is drawn, so no image of the whole
+    // canvas is ever held; the other writers need it whole.
+    if (writer.format() == "png" && options.repeat == 0) {
+        const bool alpha = !collageIsOpaque(renderer, target);
+        qint64 encodeTime = 0;
+        bool rendered = true;
+        const bool written =
+            writer.writePngRows(options.size, alpha, [&](const ImageFileWriter::RowSink &sink) {
+                rendered = renderer.renderExportRows(target, [&](const QImage &rows) {
+                    QElapsedTimer encoding;
+                    encoding.start();
+                    const bool taken = sink(rows);
+                    encodeTime += encoding.elapsed();
+                    return taken;
+                });
+                return rendered;
+            });
+        const qint64 renderAndWriteTime = phase.elapsed();
+        if (!written) {
+            m_err << "collage-render: cannot write " << options.out << ": "
+                  << (rendered && !writer.errorString().isEmpty()
+                          ? writer.errorString()
+                          : QStringLiteral("not enough memory to render the collage"))
+                  << "\n";
+            m_err.flush();
+            return kFailure;
+        }
+        m_out << "wrote " << options.out << " (" << options.size.width() << "x"
+              << options.size.height() << ")\n";
+        if (options.timings) {
+            m_out << QStringLiteral("timings: read %1 ms, render %2 ms, write %3 ms\n")
+                         .arg(readTime)
+                         .arg(renderAndWriteTime - encodeTime)
+                         .arg(encodeTime);
+        }
+        m_out.flush();
+        return kSuccess;
+    }
 
     QImage image = renderer.renderCollage(target, true);
     const qint64 renderTime = phase.restart();
@@ -440,6 +493,11 @@ int CollageRenderCommand::run(const QStringList &arguments)
               << options.size.height() << " collage (not enough memory)\n";
         m_err.flush();
         return kFailure;
+    }
+    // The writer may need as much again for its own buffers; the photos are drawn by now.
+    if (options.repeat == 0) {
+        for (PhotoFrame &photo : state.document.photos)
+            photo.sourceImage = QImage();
     }
 
     if (options.repeat > 0) {
