@@ -1,21 +1,29 @@
 #include "AboutDialog.h"
 #include "ApplicationIdentity.h"
+#include "CollageState.h"
 #include "MainWindow.h"
+#include "QuiltraForm.h"
 #include "QuiltraHelpDialog.h"
 #include "TestSupport.h"
 #include "WindowGeometry.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
 #include <memory>
 
 // What a screen reader announces for every control a user can reach.
@@ -71,6 +79,9 @@ bool needsName(QWidget *widget)
 
 } // namespace
 
+// The main window, its editor form, the settings files they keep and the dialogs they open.
+// Runs on a 3840 x 2160 screen at QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt): 1920 x 1080 to
+// the windows, and every pixmap is wanted at a device pixel ratio of 2.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -78,6 +89,17 @@ class TestMainWindow : public QObject
     QTemporaryDir home;
     // Where a user's configuration folder keeps the window's own record.
     QString recordPath() const { return home.filePath("Maplestead Vantry.conf"); }
+
+    static CollageState &state() { return CollageState::instance(); }
+    template <class T = QWidget> T *child(QWidget &w, QString n) { return w.findChild<T *>(n); }
+    QString text(QWidget &w, const char *name) { return child<QLabel>(w, name)->text(); }
+
+    QString resolve(QString path) const
+    {
+        if (path == QLatin1String("<documents>"))
+            return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return path.replace(QLatin1String("@tmp"), home.path());
+    }
 
 private Q_SLOTS:
     // Naming the application moves no settings file, and code that opens the default
@@ -94,15 +116,29 @@ private Q_SLOTS:
         setApplicationIdentity();
         QCOMPARE(stores(), expected);
         QCOMPARE(QSettings().fileName(), expected.first());
+        QVERIFY(QDir(home.path()).mkpath("F"));
+        QFile file(home.filePath("F/a.png"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
     }
 
-    void init() { QFile::remove(recordPath()); }
-
-    // On a 1920 x 1080 screen.
-    void restoredGeometry_data()
+    void init()
     {
-        QTest::addColumn<QRect>("stored");
-        QTest::addColumn<QRect>("expected");
+        QFile::remove(recordPath());
+        CollageState::reset();
+    }
+
+    // On a 1920 x 1080 screen. The record is written by hand as an earlier run would have
+    // left it, read by a real window, and read back with a plain settings reader after the
+    // window closed elsewhere.
+    void geometryThroughTheRecord_data()
+    {
+        QTest::addColumn<QRect>("stored"); // invalid: nothing stored yet
+        QTest::addColumn<QRect>("opened");
+        QTest::newRow("first start") << QRect() << QRect(0, 0, 986, 513);
+        QTest::newRow("as stored") << QRect(200, 150, 1100, 700) << QRect(200, 150, 1100, 700);
+        QTest::newRow("hanging off the right")
+            << QRect(1500, 40, 1000, 600) << QRect(920, 40, 1000, 600);
+        QTest::newRow("too small") << QRect(50, 40, 700, 500) << QRect(50, 40, 986, 513);
         QTest::newRow("x negative") << QRect(-5, 10, 1000, 600) << QRect(100, 10, 1000, 600);
         QTest::newRow("x at screen width")
             << QRect(1920, 10, 1000, 600) << QRect(920, 10, 1000, 600);
@@ -114,40 +150,23 @@ private Q_SLOTS:
         QTest::newRow("overhang pulls y") << QRect(0, 900, 1000, 600) << QRect(0, 480, 1000, 600);
     }
 
-    void restoredGeometry()
-    {
-        QFETCH(QRect, stored);
-        QTEST(restoredWindowGeometry(stored, QSize(1920, 1080)), "expected");
-        // The minimum size holds even on a screen smaller than it.
-        QCOMPARE(restoredWindowGeometry(QRect(), QSize(800, 480)), QRect(0, 0, 986, 513));
-    }
-
-    // The record is written by hand as an earlier run would have left it, read by a real
-    // window, and read back with a plain settings reader after the window closed
-    // elsewhere.
-    void geometryThroughTheRecord_data()
-    {
-        QTest::addColumn<QString>("record"); // empty: nothing stored yet
-        QTest::addColumn<QRect>("opened");
-        QTest::newRow("first start") << "" << QRect(0, 0, 986, 513);
-        QTest::newRow("as stored")
-            << "posX=200\nposY=150\nwidth=1100\nheight=700" << QRect(200, 150, 1100, 700);
-        QTest::newRow("hanging off the right")
-            << "posX=1500\nposY=40\nwidth=1000\nheight=600" << QRect(920, 40, 1000, 600);
-        QTest::newRow("too small")
-            << "posX=50\nposY=40\nwidth=700\nheight=500" << QRect(50, 40, 986, 513);
-    }
-
     void geometryThroughTheRecord()
     {
-        QFETCH(QString, record);
+        QFETCH(QRect, stored);
         QFETCH(QRect, opened);
         if (QGuiApplication::primaryScreen()->size() != QSize(1920, 1080))
             QSKIP("needs the 1920 x 1080 test screen that ctest configures");
-        if (!record.isEmpty()) {
+        // The minimum size holds even on a screen smaller than it.
+        QCOMPARE(restoredWindowGeometry(QRect(), QSize(800, 480)), QRect(0, 0, 986, 513));
+        if (stored.isValid()) {
             QFile file(recordPath());
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(("[General]\n" + record + '\n').toUtf8());
+            file.write(QString("[General]\nposX=%1\nposY=%2\nwidth=%3\nheight=%4\n")
+                           .arg(stored.x())
+                           .arg(stored.y())
+                           .arg(stored.width())
+                           .arg(stored.height())
+                           .toUtf8());
         }
         {
             MainWindow window;
@@ -206,6 +225,154 @@ private Q_SLOTS:
                                    "optionButton=Options", "QuiltraCanvasForm=Collage canvas"})
             QCOMPARE(accessibleName(window.findChild<QWidget *>(pair.section('=', 0, 0))),
                      pair.section('=', 1));
+    }
+
+    // The forms' icons as built, in every state they have images for: a missing
+    // double-size image would leave a blurred enlargement on the screen.
+    void toolIconsHaveDoubleImages()
+    {
+        QCOMPARE(qApp->devicePixelRatio(), 2.0);
+        MainWindow window;
+        QStringList blurred;
+        int checked = 0;
+        for (QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
+            for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+                const QList<QSize> sizes = button->icon().availableSizes(mode);
+                if (sizes.isEmpty() || button->objectName().startsWith("qt_"))
+                    continue; // the toolkit's own are drawn by the style
+                ++checked;
+                if (!sizes.contains(button->iconSize() * 2))
+                    blurred << button->objectName();
+            }
+        }
+        QVERIFY(checked >= 6);
+        QVERIFY2(blurred.isEmpty(), qPrintable(blurred.join(", ")));
+    }
+
+    // The form opens on a full HD canvas at 40 %, whatever the document held before; the
+    // scroll area holds the collage and a 20 pixel rim whatever the zoom.
+    void canvasSizeAndZoom_data()
+    {
+        QTest::addColumn<QSizeF>("size"); // invalid: as opened
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<QString>("texts");
+        QTest::addColumn<QSize>("content");
+        QTest::newRow("as opened")
+            << QSizeF() << 40 << "Canvas Size: 1920x1080 40%" << QSize(1940, 1100);
+        QTest::newRow("full HD, lowest zoom")
+            << QSizeF(1920, 1080) << 0 << "Canvas Size: 1920x1080 0%" << QSize(1940, 1100);
+        QTest::newRow("A3 portrait, full size")
+            << QSizeF(841.8898, 1190.5511) << 100 << "Canvas Size: 841.89x1190.55 100%"
+            << QSize(861, 1210);
+        QTest::newRow("six digits, past the end")
+            << QSizeF(12345.67, 32000) << 250 << "Canvas Size: 12345.7x32000 100%"
+            << QSize(12365, 32020);
+    }
+
+    void canvasSizeAndZoom()
+    {
+        QFETCH(QSizeF, size);
+        QFETCH(int, zoom);
+        QFETCH(QString, texts);
+        state().canvasSize = QSizeF(500, 400);
+        QuiltraForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(child(form, "QuiltraSideBarForm")->isHidden());
+        if (size.isValid()) {
+            state().canvasSize = size;
+            form.onCanvasSizeValChanged();
+            form.updateCanvasWidgetSize();
+            child<QSlider>(form, "horizontalSlider")->setValue(zoom);
+        }
+        QCOMPARE(text(form, "canvasLabel") + ' ' + text(form, "zoomValueLabel"), texts);
+        QCOMPARE(QString::number(state().zoomPercent) + '%', text(form, "zoomValueLabel"));
+        QTEST(child(form, "scrollAreaWidgetContents")->size(), "content");
+    }
+
+    // The file is written by hand, as a user's earlier run would have left it, and read
+    // back as text after the form has gone.
+    // Each row: the stored line, the export folder read, the last export, the folder stored.
+    void settingsFile_data()
+    {
+        QTest::addColumn<QStringList>("row");
+        QTest::newRow("first run") << QStringList{"", "<documents>", "@tmp/F", "@tmp/F"};
+        QTest::newRow("folder kept")
+            << QStringList{"exportImagePath=@tmp/F", "@tmp/F", "@tmp/F/a.png", "@tmp/F"};
+        QTest::newRow("folder gone") << QStringList{"exportImagePath=@tmp/gone", "<documents>",
+                                                    "@tmp/gone/a.png", "<documents>"};
+        QTest::newRow("a file") << QStringList{"exportImagePath=@tmp/F/a.png", "<documents>", "",
+                                               "<documents>"};
+        QTest::newRow("relative") << QStringList{"exportImagePath=.", "<documents>", "a.png",
+                                                 "<documents>"};
+    }
+
+    void settingsFile()
+    {
+        QFETCH(QStringList, row);
+        const QString file = row[0], readExport = row[1], lastExport = row[2], stored = row[3];
+        const QString path = home.filePath("Maplestead/Quiltra.conf");
+        QFile::remove(path);
+        if (!file.isEmpty()) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(resolve("[%General]\nlastPicturesDir=@tmp/pics\n" + file).toUtf8());
+        }
+        {
+            QuiltraForm form;
+            QCOMPARE(state().exportImagePath, resolve(readExport));
+            QCOMPARE(state().lastPicturesDir, file.isEmpty() ? QString() : resolve("@tmp/pics"));
+            state().exportImagePath = resolve(lastExport);
+            state().lastPicturesDir = resolve("@tmp/F");
+        }
+        QCOMPARE(state().exportImagePath, resolve(lastExport)); // the next dialog's start
+        QFile in(path);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QString written = QString::fromUtf8(in.readAll());
+        QVERIFY2(written.startsWith(QLatin1String("[%General]\n")), qPrintable(written));
+        for (const QString &line :
+             {"exportImagePath=" + resolve(stored), "lastPicturesDir=" + resolve("@tmp/F")})
+            QVERIFY2(written.contains('\n' + line + '\n'), qPrintable(written));
+    }
+
+    // However a dialog is dismissed, exec() returns with the dialog deleted exactly once,
+    // and the next opening starts afresh.
+    void dialogsDeleteThemselves_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("how");
+        QTest::newRow("help, own button") << QString("helpButton") << "own button";
+        QTest::newRow("about, escape") << QString("aboutButton") << "escape";
+        QTest::newRow("about, window close") << QString("aboutButton") << "window close";
+    }
+
+    void dialogsDeleteThemselves()
+    {
+        QFETCH(QString, button);
+        const QString dialogClass = button == "helpButton" ? "QuiltraHelpDialog" : "AboutDialog";
+        QFETCH(QString, how);
+        QuiltraForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        int destroyed = 0;
+        for (int round = 1; round <= 2; ++round) {
+            QTimer::singleShot(0, this, [&] {
+                QWidget *modal = QApplication::activeModalWidget();
+                QVERIFY(modal && modal->metaObject()->className() == dialogClass);
+                connect(modal, &QObject::destroyed, this, [&] { ++destroyed; });
+                if (how == QLatin1String("own button"))
+                    modal->findChild<QPushButton *>()->click();
+                else if (how == QLatin1String("escape"))
+                    QTest::keyClick(modal, Qt::Key_Escape);
+                else
+                    modal->close();
+            });
+            child<QToolButton>(form, button)->click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCOMPARE(destroyed, round);
+        }
+        QVERIFY(form.findChildren<QDialog *>().isEmpty());
     }
 };
 
