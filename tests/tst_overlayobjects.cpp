@@ -3,17 +3,11 @@
 #include "OverlayPainter.h"
 #include "TestSupport.h"
 
-#include <QPainter>
 #include <QTemporaryDir>
 
 namespace {
 
 const QColor kStickerRed(0xe0, 0x20, 0x10);
-
-CollageDocument &document()
-{
-    return CollageState::instance().document;
-}
 
 } // namespace
 
@@ -21,6 +15,7 @@ class TestOverlayObjects : public QObject
 {
     Q_OBJECT
 
+    CollageDocument &document = CollageState::instance().document;
     QTemporaryDir dir;
     QString stickerPath; // a 120 x 80 opaque red picture
 
@@ -33,7 +28,7 @@ class TestOverlayObjects : public QObject
             createEmoji(QString::fromUcs4(U"\U0001F600"));
         else
             createSticker(what == 's' ? stickerPath : dir.filePath("absent.svg"));
-        return document().objects.last();
+        return document.objects.last();
     }
 
 private Q_SLOTS:
@@ -68,11 +63,11 @@ private Q_SLOTS:
         QFETCH(QString, objects);
         QStringList seen;
         for (const QChar step : steps)
-            step == 'x' ? document().objects.removeLast() : void(create(step));
-        for (const OverlayObject &object : document().objects)
+            step == 'x' ? document.objects.removeLast() : void(create(step));
+        for (const OverlayObject &object : document.objects)
             seen << QStringLiteral("%1:%2").arg(object.name).arg(object.id);
         QCOMPARE(seen.join(' '), objects);
-        QCOMPARE(document().selectedObjectId, document().objects.last().id);
+        QCOMPARE(document.selectedObjectId, document.objects.last().id);
     }
 
     void rotatedPixelsStayInBounds_data()
@@ -117,12 +112,7 @@ private Q_SLOTS:
         if (!clear.isNull())
             QCOMPARE(qAlpha(layer.pixel(origin + clear)), 0);
         // Nothing outside the bounds, and the bounds no larger than what is drawn.
-        QImage outside = layer;
-        QPainter painter(&outside);
-        painter.setCompositionMode(QPainter::CompositionMode_Clear);
-        painter.fillRect(bounds, Qt::transparent);
-        painter.end();
-        QCOMPARE(TestSupport::maxAlpha(outside), 0);
+        QVERIFY(bounds.toAlignedRect().contains(TestSupport::inkBounds(layer, 0)));
         QVERIFY(QRectF(TestSupport::inkBounds(layer, 128)).adjusted(-2, -2, 2, 2).contains(bounds));
     }
     void opacity_data()
@@ -156,7 +146,7 @@ private Q_SLOTS:
         updateLabelBox(&empty);
         create('s').x = 0;
         const QImage layer = drawOverlayLayer(QRect(0, 0, 400, 300), true);
-        QCOMPARE(document().objects[2].bounds, QRectF(140, 110, 120, 80));
+        QCOMPARE(document.objects[2].bounds, QRectF(140, 110, 120, 80));
         QUILTRA_COMPARE_PIXEL(layer, QPoint(60, 150), kStickerRed, 0);
     }
 };
