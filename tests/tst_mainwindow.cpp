@@ -77,8 +77,6 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("opened");
         QTest::newRow("first start") << QRect() << QRect(0, 0, 986, 513);
         QTest::newRow("as stored") << QRect(200, 150, 1100, 700) << QRect(200, 150, 1100, 700);
-        QTest::newRow("hanging off the right")
-            << QRect(1500, 40, 1000, 600) << QRect(920, 40, 1000, 600);
         QTest::newRow("too small") << QRect(50, 40, 700, 500) << QRect(50, 40, 986, 513);
         QTest::newRow("x negative") << QRect(-5, 10, 1000, 600) << QRect(100, 10, 1000, 600);
         QTest::newRow("x at screen width")

@@ -107,10 +107,9 @@ private Q_SLOTS:
                      std::abs(bounds.width() - size.width()) <= 2 &&
                      std::abs(bounds.height() - size.height()) <= 2,
                  qPrintable(QStringLiteral("%1 x %2").arg(bounds.width()).arg(bounds.height())));
-        const QPoint origin(140, 110);
-        QUILTRA_COMPARE_PIXEL(layer, origin + red, kStickerRed, 0);
+        QUILTRA_COMPARE_PIXEL(layer, QPoint(140, 110) + red, kStickerRed, 0);
         if (!clear.isNull())
-            QCOMPARE(qAlpha(layer.pixel(origin + clear)), 0);
+            QCOMPARE(qAlpha(layer.pixel(QPoint(140, 110) + clear)), 0);
         // Nothing outside the bounds, and the bounds no larger than what is drawn.
         QVERIFY(bounds.toAlignedRect().contains(TestSupport::inkBounds(layer, 0)));
         QVERIFY(QRectF(TestSupport::inkBounds(layer, 128)).adjusted(-2, -2, 2, 2).contains(bounds));

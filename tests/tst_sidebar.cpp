@@ -214,9 +214,7 @@ private slots:
         QTemporaryDir dir;
         const QString blue = writePicture(dir, "blue.png", Qt::blue);
         writePicture(dir, "red.png", Qt::red);
-        QFile text(dir.filePath("text.png"));
-        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture\n") > 0);
-        text.close();
+        QVERIFY(QFile::copy(TestSupport::dataPath("README.md"), dir.filePath("text.png")));
         const QString path = dir.filePath(file);
         const bool accepted = file == QLatin1String("red.png");
         Bar f;
@@ -484,7 +482,6 @@ private slots:
         QTest::newRow("left on the fifth") << Qt::LeftButton << QPoint(160, 160) << 4 << 1;
         QTest::newRow("right keeps selection") << Qt::RightButton << QPoint(160, 160) << 0 << 1;
         QTest::newRow("gap below a thumbnail") << Qt::LeftButton << QPoint(160, 105) << 0 << 0;
-        QTest::newRow("past the last layout") << Qt::LeftButton << QPoint(160, 360) << 0 << 0;
     }
 
     void clicks()
