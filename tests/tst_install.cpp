@@ -4,7 +4,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QImageReader>
+#include <QImage>
 #include <QTemporaryDir>
 
 // Installs the build into a temporary folder, as `cmake --install` would, and builds the
@@ -63,8 +63,7 @@ private Q_SLOTS:
                                  : path.section('/', 3, 3).section('x', 0, 0).toInt();
             if (side == 0)
                 continue;
-            QImageReader reader(info.filePath());
-            const QImage icon = reader.read();
+            const QImage icon(info.filePath());
             QCOMPARE(icon.size(), QSize(side, side));
             QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
             QCOMPARE(qAlpha(icon.pixel(side / 2, side / 2)), 255);

@@ -17,17 +17,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-namespace {
-
-// What a screen reader announces for the control.
-QString accessibleName(QWidget *widget)
-{
-    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
-    return face ? face->text(QAccessible::Name).trimmed() : QString();
-}
-
-} // namespace
-
 // The main window, its editor form, the settings files they keep and the dialogs they open.
 // Runs on a 3840 x 2160 screen at QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt): 1920 x 1080 to
 // the windows, and every pixmap is wanted at a device pixel ratio of 2.
@@ -99,11 +88,8 @@ private Q_SLOTS:
         if (stored.isValid()) {
             QFile file(recordPath());
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QString("[General]\nposX=%1\nposY=%2\nwidth=%3\nheight=%4\n")
-                           .arg(stored.x())
-                           .arg(stored.y())
-                           .arg(stored.width())
-                           .arg(stored.height())
+            file.write(QString::asprintf("[General]\nposX=%d\nposY=%d\nwidth=%d\nheight=%d\n",
+                                         stored.x(), stored.y(), stored.width(), stored.height())
                            .toUtf8());
         }
         {
@@ -129,9 +115,12 @@ private Q_SLOTS:
         MainWindow window;
         for (const QString pair : {"helpButton=Help", "aboutButton=About", "websiteButton=Website",
                                    "stickerButton=Add Sticker", "textButton=Add Text",
-                                   "optionButton=Options", "QuiltraCanvasForm=Collage canvas"})
-            QCOMPARE(accessibleName(window.findChild<QWidget *>(pair.section('=', 0, 0))),
-                     pair.section('=', 1));
+                                   "optionButton=Options", "QuiltraCanvasForm=Collage canvas"}) {
+            QWidget *control = window.findChild<QWidget *>(pair.section('=', 0, 0));
+            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(face, qPrintable(pair)); // what a screen reader announces
+            QCOMPARE(face->text(QAccessible::Name), pair.section('=', 1));
+        }
     }
 
     // The forms' icons as built, in every state they have images for: a missing
