@@ -5,11 +5,7 @@
 
 #include <QTemporaryDir>
 
-namespace {
-
 const QColor kStickerRed(0xe0, 0x20, 0x10);
-
-} // namespace
 
 class TestOverlayObjects : public QObject
 {
@@ -60,13 +56,12 @@ private Q_SLOTS:
     void namesAndIdsAreNeverReused()
     {
         QFETCH(QString, steps);
-        QFETCH(QString, objects);
         QStringList seen;
         for (const QChar step : steps)
             step == 'x' ? document.objects.removeLast() : void(create(step));
         for (const OverlayObject &object : document.objects)
             seen << QStringLiteral("%1:%2").arg(object.name).arg(object.id);
-        QCOMPARE(seen.join(' '), objects);
+        QTEST(seen.join(' '), "objects");
         QCOMPARE(document.selectedObjectId, document.objects.last().id);
     }
 
