@@ -1,3 +1,4 @@
+#include "CanvasGeometry.h"
 #include "CollageHQImageThread.h"
 #include "CollageState.h"
 #include "LayoutCatalogue.h"
@@ -52,6 +53,13 @@ QStringList menuTexts(QMenu *menu, const QString &choice, QAction **chosen, QStr
             texts << menuTexts(action->menu(), choice, chosen, texts.last() + '/');
     }
     return texts;
+}
+
+TriangleFrame triangle(QPointF a, QPointF b, QPointF c)
+{
+    TriangleFrame frame{a, b, c, a, {}};
+    frame.path.addPolygon(QPolygonF{a, b, c, a});
+    return frame;
 }
 
 // A canvas whose photo drag is dropped on itself at dropAt with its payload, or
@@ -240,18 +248,60 @@ private Q_SLOTS:
 
     void cleanup() { canvas.reset(); }
 
+    // What lies under a document point: which frame, which object, which divider.
+    void probes_data()
+    {
+        QTest::addColumn<QString>("probe"); // dividers 40 apart, or 0 for "spacing 0"
+        QTest::addColumn<QPointF>("docPos");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("rectangle before triangle") << "frame" << QPointF(50, 50) << "1";
+        QTest::newRow("triangle when no rectangle") << "frame" << QPointF(50, 150) << "1";
+        QTest::newRow("beside a slanted edge") << "frame" << QPointF(95, 195) << "-1";
+        QTest::newRow("later object over earlier") << "object" << QPointF(150, 150) << "1";
+        QTest::newRow("probe reaches an object") << "object" << QPointF(301, 150) << "1";
+        QTest::newRow("horizontal before vertical") << "divider" << QPointF(300, 200) << "h0";
+        QTest::newRow("vertical") << "divider" << QPointF(310, 100) << "v0";
+        QTest::newRow("spacing 0 grabs nothing") << "spacing 0" << QPointF(300, 200) << "-1";
+    }
+
+    void probes()
+    {
+        QFETCH(QString, probe);
+        QFETCH(QPointF, docPos);
+        CollageDocument doc;
+        doc.frameRects = {QRectF(200, 0, 100, 100), QRectF(0, 0, 100, 100)};
+        doc.triangleFrames = {triangle({0, 0}, {100, 0}, {0, 100}),
+                              triangle({0, 100}, {0, 200}, {100, 100})};
+        doc.objects = {OverlayObject(), OverlayObject()};
+        doc.objects[0].bounds = QRectF(0, 0, 200, 200);
+        doc.objects[1].bounds = QRectF(100, 100, 200, 200);
+        doc.horizontalDividers = {QRectF(100, 200, 400, 0), QRectF(100, 400, 400, 0)};
+        doc.verticalDividers = {QRectF(300, 0, 0, 500)};
+        QString result;
+        if (probe == "frame") {
+            result = QString::number(frameAt(doc, docPos));
+        } else if (probe == "object") {
+            result = QString::number(objectAt(doc, docPos.toPoint()));
+        } else {
+            const DividerHit hit = dividerAt(doc, docPos, probe == "divider" ? 40 : 0);
+            result = hit.orientation == DividerOrientation::None
+                         ? QStringLiteral("-1")
+                         : (hit.orientation == DividerOrientation::Vertical ? "v" : "h") +
+                               QString::number(hit.index);
+        }
+        QTEST(result, "found");
+    }
+
     void dividerDrag_data()
     {
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<int>("topOffset");
-        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<int>("layout");  // 2: a vertical divider, 3: a horizontal one below 100
         QTest::addColumn<qreal>("width"); // of the first frame after the drag; 0: 100 wider
         QTest::addColumn<bool>("moves");
-        QTest::newRow("vertical divider") << 2 << 0 << true << 0.0 << true;
-        QTest::newRow("horizontal divider, top offset") << 3 << 100 << false << 0.0 << true;
-        QTest::newRow("left frame 30 wide") << 2 << 0 << true << 30.0 << true;
-        QTest::newRow("left frame 29 wide") << 2 << 0 << true << 29.0 << false;
-        QTest::newRow("upper frame 29 high") << 3 << 100 << false << 29.0 << false;
+        QTest::newRow("vertical divider") << 2 << 0.0 << true;
+        QTest::newRow("horizontal divider, top offset") << 3 << 0.0 << true;
+        QTest::newRow("left frame 30 wide") << 2 << 30.0 << true;
+        QTest::newRow("left frame 29 wide") << 2 << 29.0 << false;
+        QTest::newRow("upper frame 29 high") << 3 << 29.0 << false;
     }
 
     // Hovered in the visible gap the divider shows its resize cursor; dragged, it
@@ -260,12 +310,11 @@ private Q_SLOTS:
     void dividerDrag()
     {
         QFETCH(int, layout);
-        QFETCH(int, topOffset);
-        QFETCH(bool, vertical);
         QFETCH(qreal, width);
         QFETCH(bool, moves);
+        const bool vertical = layout == 2;
         state.zoomPercent = 100.0f; // a whole document pixel a step
-        showLayout(layout, topOffset);
+        showLayout(layout, vertical ? 0 : 100);
         const QList<QRectF> before = document.frameRects;
         const QPointF gap =
             vertical ? QPointF((before[0].right() + before[1].left()) / 2, before[0].top() + 100)
@@ -299,16 +348,18 @@ private Q_SLOTS:
 
     void objectDrag_data()
     {
-        QTest::addColumn<bool>("deleteHeld");
-        QTest::newRow("follows the pointer") << false;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("follows the pointer") << "drag";
         // The panel may delete the held object while the button is still down.
-        QTest::newRow("held object deleted meanwhile") << true;
+        QTest::newRow("held object deleted meanwhile") << "delete";
+        // Over frame 0 too, whose menu is not offered.
+        QTest::newRow("its own menu") << "menu";
     }
 
     // The later of two objects on one spot is picked and follows the pointer.
     void objectDrag()
     {
-        QFETCH(bool, deleteHeld);
+        QFETCH(QString, how);
         addEmoji();
         const int id = addEmoji();
         document.selectedObjectId = -1;
@@ -316,16 +367,21 @@ private Q_SLOTS:
         const QPointF start(document.objects[1].x, document.objects[1].y);
         const QPoint from = toWidget(document.objects[1].bounds.center());
         QSignalSpy moved(canvas.get(), &QuiltraCanvasForm::selectedItemPosChanged);
-        QTest::mousePress(canvas.get(), Qt::LeftButton, {}, from);
+        QSignalSpy deletion(canvas.get(), &QuiltraCanvasForm::deleteSelectedItem);
+        if (how == "menu")
+            QCOMPARE(rightClick(QPointF(900, 540), "Delete"), QStringList{"Delete"});
+        else
+            QTest::mousePress(canvas.get(), Qt::LeftButton, {}, from);
         QCOMPARE(document.selectedObjectId, id);
-        if (deleteHeld)
+        QCOMPARE(deletion.count(), how == "menu" ? 1 : 0);
+        if (how == "delete")
             document.objects.removeLast();
         QTest::mouseMove(canvas.get(), from + QPoint(10, 5));
         QTest::mouseMove(canvas.get(), from + QPoint(30, -20));
         QTest::mouseRelease(canvas.get(), Qt::LeftButton, {}, from + QPoint(30, -20));
         const OverlayObject &object = document.objects.constLast();
-        const QPointF to = start + (deleteHeld ? QPointF() : QPointF(60, -40));
-        QCOMPARE(moved.count(), deleteHeld ? 0 : 2);
+        const QPointF to = start + (how == "drag" ? QPointF(60, -40) : QPointF());
+        QCOMPARE(moved.count(), how == "drag" ? 2 : 0);
         QCOMPARE(QPointF(object.x, object.y), to);
         QCOMPARE(object.rect.topLeft(), to.toPoint());
     }
@@ -343,28 +399,28 @@ private Q_SLOTS:
     void wheel_data()
     {
         QTest::addColumn<QString>("target"); // "stuck": a photo with a stale forwarded Shift
-        QTest::addColumn<bool>("shift");
-        QTest::addColumn<float>("start"); // of what the wheel changes
-        QTest::addColumn<int>("notches"); // the sign gives the direction
+        QTest::addColumn<float>("start");    // of what the wheel changes, Shift turning
+        QTest::addColumn<int>("notches");    // the sign gives the direction
         QTest::addColumn<float>("end");
-        QTest::newRow("photo zooms in") << "photo" << false << 1.0f << 1 << 1.01f;
-        QTest::newRow("photo zoom stops at 0.05") << "photo" << false << 0.2f << -20 << 0.05f;
-        QTest::newRow("photo zoom stops at 2") << "photo" << false << 1.9f << 15 << 2.0f;
-        QTest::newRow("photo turns, unbounded") << "photo" << true << 368.0f << 2 << 370.0f;
-        QTest::newRow("a stuck forwarded Shift") << "stuck" << false << 1.0f << 1 << 1.01f;
-        QTest::newRow("emoji grows") << "emoji" << false << 100.0f << 1 << 101.0f;
-        QTest::newRow("emoji shrinks to 1") << "emoji" << false << 3.0f << -5 << 1.0f;
-        QTest::newRow("emoji turns, wrapping") << "emoji" << true << 359.0f << 2 << 1.0f;
-        QTest::newRow("label's points up to 999") << "label" << false << 998.0f << 3 << 999.0f;
+        QTest::newRow("photo zooms in") << "photo" << 1.0f << 1 << 1.01f;
+        QTest::newRow("photo zoom stops at 0.05") << "photo" << 0.2f << -20 << 0.05f;
+        QTest::newRow("photo zoom stops at 2") << "photo" << 1.9f << 15 << 2.0f;
+        QTest::newRow("photo turns, unbounded") << "photo shift" << 368.0f << 2 << 370.0f;
+        QTest::newRow("a stuck forwarded Shift") << "stuck" << 1.0f << 1 << 1.01f;
+        QTest::newRow("emoji grows") << "emoji" << 100.0f << 1 << 101.0f;
+        QTest::newRow("emoji shrinks to 1") << "emoji" << 3.0f << -5 << 1.0f;
+        QTest::newRow("emoji turns, wrapping") << "emoji shift" << 359.0f << 2 << 1.0f;
+        QTest::newRow("label's points up to 999") << "label" << 998.0f << 3 << 999.0f;
     }
 
     void wheel()
     {
         QFETCH(QString, target);
-        QFETCH(bool, shift);
         QFETCH(float, start);
         QFETCH(int, notches);
         QFETCH(float, end);
+        const bool shift = target.endsWith(" shift");
+        target = target.section(' ', 0, 0);
         const bool onObject = target == "emoji" || target == "label";
         if (onObject)
             target == "label" ? createLabel() : void(addEmoji());
@@ -535,19 +591,6 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 0);
         QCOMPARE(document.photos[0].scale, scale);
         QCOMPARE(document.selectedObjectId, id);
-    }
-
-    // Over an object its own menu wins and selects the object; the frame beside
-    // is not offered.
-    void objectMenuDeletes()
-    {
-        const int id = addEmoji();
-        document.selectedObjectId = -1;
-        showLayout();
-        QSignalSpy deletion(canvas.get(), &QuiltraCanvasForm::deleteSelectedItem);
-        QCOMPARE(rightClick(QPointF(900, 540), "Delete"), QStringList{"Delete"}); // over frame 0
-        QCOMPARE(document.selectedObjectId, id);
-        QCOMPARE(deletion.count(), 1);
     }
 };
 

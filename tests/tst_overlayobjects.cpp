@@ -3,24 +3,15 @@
 #include "OverlayPainter.h"
 #include "TestSupport.h"
 
-#include <QPainter>
 #include <QTemporaryDir>
 
-namespace {
-
 const QColor kStickerRed(0xe0, 0x20, 0x10);
-
-CollageDocument &document()
-{
-    return CollageState::instance().document;
-}
-
-} // namespace
 
 class TestOverlayObjects : public QObject
 {
     Q_OBJECT
 
+    CollageDocument &document = CollageState::instance().document;
     QTemporaryDir dir;
     QString stickerPath; // a 120 x 80 opaque red picture
 
@@ -33,7 +24,7 @@ class TestOverlayObjects : public QObject
             createEmoji(QString::fromUcs4(U"\U0001F600"));
         else
             createSticker(what == 's' ? stickerPath : dir.filePath("absent.svg"));
-        return document().objects.last();
+        return document.objects.last();
     }
 
 private Q_SLOTS:
@@ -65,14 +56,13 @@ private Q_SLOTS:
     void namesAndIdsAreNeverReused()
     {
         QFETCH(QString, steps);
-        QFETCH(QString, objects);
         QStringList seen;
         for (const QChar step : steps)
-            step == 'x' ? document().objects.removeLast() : void(create(step));
-        for (const OverlayObject &object : document().objects)
+            step == 'x' ? document.objects.removeLast() : void(create(step));
+        for (const OverlayObject &object : document.objects)
             seen << QStringLiteral("%1:%2").arg(object.name).arg(object.id);
-        QCOMPARE(seen.join(' '), objects);
-        QCOMPARE(document().selectedObjectId, document().objects.last().id);
+        QTEST(seen.join(' '), "objects");
+        QCOMPARE(document.selectedObjectId, document.objects.last().id);
     }
 
     void rotatedPixelsStayInBounds_data()
@@ -112,17 +102,11 @@ private Q_SLOTS:
                      std::abs(bounds.width() - size.width()) <= 2 &&
                      std::abs(bounds.height() - size.height()) <= 2,
                  qPrintable(QStringLiteral("%1 x %2").arg(bounds.width()).arg(bounds.height())));
-        const QPoint origin(140, 110);
-        QUILTRA_COMPARE_PIXEL(layer, origin + red, kStickerRed, 0);
+        QUILTRA_COMPARE_PIXEL(layer, QPoint(140, 110) + red, kStickerRed, 0);
         if (!clear.isNull())
-            QCOMPARE(qAlpha(layer.pixel(origin + clear)), 0);
+            QCOMPARE(qAlpha(layer.pixel(QPoint(140, 110) + clear)), 0);
         // Nothing outside the bounds, and the bounds no larger than what is drawn.
-        QImage outside = layer;
-        QPainter painter(&outside);
-        painter.setCompositionMode(QPainter::CompositionMode_Clear);
-        painter.fillRect(bounds, Qt::transparent);
-        painter.end();
-        QCOMPARE(TestSupport::maxAlpha(outside), 0);
+        QVERIFY(bounds.toAlignedRect().contains(TestSupport::inkBounds(layer, 0)));
         QVERIFY(QRectF(TestSupport::inkBounds(layer, 128)).adjusted(-2, -2, 2, 2).contains(bounds));
     }
     void opacity_data()
@@ -156,7 +140,7 @@ private Q_SLOTS:
         updateLabelBox(&empty);
         create('s').x = 0;
         const QImage layer = drawOverlayLayer(QRect(0, 0, 400, 300), true);
-        QCOMPARE(document().objects[2].bounds, QRectF(140, 110, 120, 80));
+        QCOMPARE(document.objects[2].bounds, QRectF(140, 110, 120, 80));
         QUILTRA_COMPARE_PIXEL(layer, QPoint(60, 150), kStickerRed, 0);
     }
 };

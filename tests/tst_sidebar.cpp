@@ -1,17 +1,28 @@
+#include "CollageLayoutContentForm.h"
 #include "CollageRenderer.h"
+#include "CollageSelectStickerForm.h"
+#include "CollageSelectTextureDialog.h"
 #include "CollageState.h"
+#include "KXColorWidget.h"
 #include "LayoutCatalogue.h"
+#include "LayoutPreview.h"
 #include "OverlayObject.h"
 #include "QuiltraSideBarForm.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -60,9 +71,18 @@ QString writePicture(const QTemporaryDir &dir, const QString &name, QColor colou
     return dir.filePath(name);
 }
 
+void doubleClickCell(QTableView *table, const QModelIndex &index)
+{
+    table->scrollTo(index);
+    const QPoint centre = table->visualRect(index).center();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, centre);
+}
+
 } // namespace
 
-// The side bar as the editor uses it: the canvas settings tabs and the object panel.
+// The side bar as the editor uses it: the canvas settings tabs, the object panel and the
+// pickers (the colour swatch, the layouts, the sticker and emoji lists, the textures).
 class TestSideBar : public QObject
 {
     Q_OBJECT
@@ -137,8 +157,8 @@ private slots:
         state().document.frameRects = {QRectF(0, 0, 10, 10)};
         for (const QString &step : steps)
             f.set(step.section('=', 0, 0), step.section('=', 1).toInt());
-        QVERIFY(std::abs(state().canvasSize.width() - size.width()) < 1e-3);
-        QVERIFY(std::abs(state().canvasSize.height() - size.height()) < 1e-3);
+        QVERIFY(std::abs(state().canvasSize.width() - size.width()) < 1e-3 &&
+                std::abs(state().canvasSize.height() - size.height()) < 1e-3);
         QCOMPARE(f.redraws(true), redraws);
         QCOMPARE(f.redraws(false), 0);
         QCOMPARE(f.sizeHandled.size(), qMax(redraws, 1));
@@ -194,9 +214,7 @@ private slots:
         QTemporaryDir dir;
         const QString blue = writePicture(dir, "blue.png", Qt::blue);
         writePicture(dir, "red.png", Qt::red);
-        QFile text(dir.filePath("text.png"));
-        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture\n") > 0);
-        text.close();
+        QVERIFY(QFile::copy(TestSupport::dataPath("README.md"), dir.filePath("text.png")));
         const QString path = dir.filePath(file);
         const bool accepted = file == QLatin1String("red.png");
         Bar f;
@@ -282,6 +300,207 @@ private slots:
         else
             QCOMPARE(state().document.selectedObjectId, -1);
         QCOMPARE(f.redraw.size(), left == 0 ? 1 : 0);
+    }
+
+    void colourSwatch_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<QColor>("picked"); // invalid: the dialog is cancelled
+        QTest::addColumn<QColor>("shown");
+        QTest::newRow("left, pick blue") << Qt::LeftButton << QColor(Qt::blue) << QColor(Qt::blue);
+        QTest::newRow("left, cancel") << Qt::LeftButton << QColor() << QColor(Qt::white);
+        QTest::newRow("right opens nothing")
+            << Qt::RightButton << QColor(Qt::blue) << QColor(Qt::white);
+    }
+
+    // The owner's colour shows without a signal; only the user's pick is announced.
+    void colourSwatch()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(QColor, picked);
+        QFETCH(QColor, shown);
+        KXColorWidget swatch;
+        swatch.setFixedSize(40, 20);
+        swatch.show();
+        QSignalSpy spy(&swatch, &KXColorWidget::colorUpdated);
+        swatch.setColor(Qt::white);
+        QCOMPARE(swatch.grab().toImage().pixelColor(0, 10), QColor(Qt::red)); // the outline
+        QTimer::singleShot(0, [picked] {
+            if (auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget())) {
+                dialog->setCurrentColor(picked.isValid() ? picked : QColor(Qt::red));
+                picked.isValid() ? dialog->accept() : dialog->reject();
+            }
+        });
+        QTest::mouseClick(&swatch, button, {}, QPoint(10, 10));
+        QCOMPARE(swatch.grab().toImage().pixelColor(20, 10), shown);
+        QCOMPARE(spy.size(), shown == picked ? 1 : 0);
+    }
+
+    void stickerDoubleClick_data()
+    {
+        QTest::addColumn<bool>("emoji");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("key");
+        const char32_t grin = 0x1F600, cat = 0x1F639;
+        QTest::newRow("row 1, column 2")
+            << false << 1 << 2 << ":/resources/images/Sticker/CakeBirthday.svg";
+        QTest::newRow("first emoji") << true << 0 << 0 << QString::fromUcs4(&grin, 1);
+        QTest::newRow("last emoji") << true << 13 << 0 << QString::fromUcs4(&cat, 1);
+        QTest::newRow("empty cell after the last") << true << 13 << 1 << QString();
+    }
+
+    void stickerDoubleClick()
+    {
+        QFETCH(bool, emoji);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, key);
+        CollageSelectStickerForm picker;
+        picker.resize(550, 600);
+        picker.show();
+        QVERIFY(!picker.emojiLoadStarted());
+        // Back and forth: the second visit to the emoji tab must not load them twice.
+        for (int tab : {1, 0, 1})
+            picker.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(emoji ? tab : 0);
+        auto *table = picker.findChild<QTableView *>(emoji ? "emojiTableView" : "mainTableView");
+        QTRY_VERIFY_WITH_TIMEOUT(table->model(), 10000); // filled by its loader
+        QAbstractItemModel *model = table->model();
+        QTest::qWait(150);
+        QCOMPARE(model->rowCount(), emoji ? 14 : 4);
+        QSignalSpy spy(&picker, &CollageSelectStickerForm::stickerSelected);
+        doubleClickCell(table, model->index(row, column));
+        QCOMPARE(spy.size(), key.isEmpty() ? 0 : 1);
+        if (key.isEmpty())
+            return;
+        QCOMPARE(spy.first(),
+                 (QVariantList{key, QVariant::fromValue(emoji ? QuiltraGlobal::Emoji
+                                                              : QuiltraGlobal::Sticker)}));
+        // Emoji come in colour rather than as grey outlines.
+        const QIcon icon = model->index(row, column).data(Qt::DecorationRole).value<QIcon>();
+        const QImage image = icon.pixmap(120).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage grey =
+            image.convertToFormat(QImage::Format_Grayscale8).convertToFormat(image.format());
+        QVERIFY(!emoji || TestSupport::maxChannelDifference(image, grey) > 100);
+    }
+
+    // Pickers may go while their loaders still run; run under the sanitizers too.
+    void destroyedWhileLoading()
+    {
+        for (int round = 0; round < 4; ++round) {
+            CollageSelectStickerForm picker;
+            picker.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(round % 2);
+            QTest::qWait(105 * (round % 2));
+        }
+    }
+
+    void texture_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("row"); // -1: nothing selected, and the dialog stays open
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("double-click") << "double" << 5 << "pattern_140";
+        QTest::newRow("select button, last") << "selectButton" << 12 << "Pattern3";
+        QTest::newRow("select with nothing selected") << "selectButton" << -1 << "";
+        QTest::newRow("select before loading") << "early" << -1 << "";
+        QTest::newRow("cancel") << "cancelButton" << 5 << "";
+        QTest::newRow("escape") << "escape" << 5 << "";
+    }
+
+    // The dialog frees itself however it ends.
+    void texture()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, row);
+        QFETCH(QString, pattern);
+        QPointer<CollageSelectTextureDialog> dialog = new CollageSelectTextureDialog;
+        QSignalSpy spy(dialog.data(), &CollageSelectTextureDialog::textureSelected);
+        dialog->show();
+        auto *grid = dialog->findChild<QTableView *>("mainTableView");
+        if (action != QLatin1String("early")) {
+            QTRY_VERIFY_WITH_TIMEOUT(grid->model(), 10000);
+            QCOMPARE(grid->model()->rowCount(), 13);
+            // The last row holds the last pattern in its fourth column.
+            const QModelIndex index = grid->model()->index(row, row == 12 ? 3 : 1);
+            if (row >= 0)
+                grid->setCurrentIndex(index);
+            if (action == QLatin1String("double"))
+                doubleClickCell(grid, index);
+            else if (action == QLatin1String("escape"))
+                QTest::keyClick(dialog.data(), Qt::Key_Escape);
+        }
+        if (auto *button =
+                dialog->findChild<QPushButton *>(action == "early" ? "selectButton" : action))
+            QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(spy.size(), pattern.isEmpty() ? 0 : 1);
+        if (!pattern.isEmpty())
+            QCOMPARE(spy.first().at(0).toString(),
+                     ":/resources/images/Pattern/" + pattern + ".png");
+        if (row < 0) {
+            QTest::qWait(20);
+            QVERIFY(dialog && dialog->isVisible());
+            dialog->close();
+        }
+        QTRY_VERIFY(dialog.isNull());
+    }
+
+    // Seven layouts in picker pixels: the grid starts at (1, 1); thumbnails are 100 wide with a
+    // gap of 9, three to a row.
+    void indexAt_data()
+    {
+        QTest::addColumn<QPoint>("pos");
+        QTest::addColumn<int>("index");
+        QTest::newRow("first pixel") << QPoint(1, 1) << 0;
+        QTest::newRow("left of the grid") << QPoint(0, 50) << -1;
+        QTest::newRow("above the grid") << QPoint(50, 0) << -1;
+        QTest::newRow("gap right of first") << QPoint(109, 50) << 0;
+        QTest::newRow("second column starts") << QPoint(110, 50) << 1;
+        QTest::newRow("bottom edge") << QPoint(50, 101) << 0;
+        QTest::newRow("gap below") << QPoint(50, 102) << -1;
+        QTest::newRow("second row starts") << QPoint(50, 110) << 3;
+        QTest::newRow("past the third column") << QPoint(328, 50) << -1;
+        QTest::newRow("last layout") << QPoint(50, 250) << 6;
+        QTest::newRow("past the last layout") << QPoint(150, 250) << -1;
+    }
+
+    void indexAt()
+    {
+        QFETCH(QPoint, pos);
+        LayoutGrid grid;
+        grid.left = 1;
+        QTEST(grid.indexAt(pos, 7), "index");
+    }
+
+    // Three photos: ten layouts in four rows, as the side bar shows them.
+    void clicks_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<QPoint>("pos");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("emitted");
+        QTest::newRow("left on the fifth") << Qt::LeftButton << QPoint(160, 160) << 4 << 1;
+        QTest::newRow("right keeps selection") << Qt::RightButton << QPoint(160, 160) << 0 << 1;
+        QTest::newRow("gap below a thumbnail") << Qt::LeftButton << QPoint(160, 105) << 0 << 0;
+    }
+
+    void clicks()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(QPoint, pos);
+        QFETCH(int, selected);
+        QFETCH(int, emitted);
+        CollageLayoutContentForm picker;
+        picker.setPhotoCount(2);
+        picker.resize(340, picker.computeContentHeight());
+        picker.show();
+        QSignalSpy spy(&picker, &CollageLayoutContentForm::frameSelected);
+        // A stale hover elsewhere must not decide what the press picks.
+        QTest::mouseMove(&picker, QPoint(160, 270));
+        QTest::mouseClick(&picker, button, {}, pos);
+        QCOMPARE(CollageState::instance().layoutIndex, selected);
+        QCOMPARE(spy.size(), emitted);
+        if (emitted)
+            QCOMPARE(spy.first(), (QVariantList{2, selected}));
     }
 };
 
