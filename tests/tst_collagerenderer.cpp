@@ -237,6 +237,24 @@ private Q_SLOTS:
         buildLayoutCatalogue();
     }
 
+    // What a user sees of a new collage: white background, ornaments top left and bottom
+    // right only, the first ten-photo layout inside a 140-pixel margin with 40-pixel gaps
+    // (the first frame spans (140, 140) to (940, 520), the third starts at 980), shadowed.
+    void freshCollage()
+    {
+        const QImage image = CollageRenderer().renderCollage(QRect(0, 0, 1920, 1080), false);
+        auto inked = [&image](int x, int y) {
+            return !TestSupport::fuzzyEqual(image.copy(x, y, 60, 60), filled({60, 60}, Qt::white),
+                                            8);
+        };
+        QVERIFY(inked(0, 0) && inked(1860, 1020) && !inked(1860, 0) && !inked(0, 1020));
+        checkPixels(image, {{{70, 540}, Qt::white}, {{500, 300}, Qt::white}}, 0);
+        QVERIFY(image.pixelColor(134, 300).lightness() < 250);
+        for (const QPoint &outline : {QPoint(140, 300), QPoint(940, 300), QPoint(980, 200)})
+            QVERIFY(image.pixelColor(outline).lightness() < 80);
+        QVERIFY(image.pixelColor(960, 300).lightness() > 150);
+    }
+
     void writeBack_data()
     {
         QTest::addColumn<QSize>("canvas");
