@@ -345,10 +345,8 @@ private Q_SLOTS:
         Look look = layers;
         look.forExport = true;
         QTest::newRow("exported: object over the photo, ornament over the object") << look;
-        look = layers;
-        look.stickerOpacity = 0;
-        look.pixels = {{{200, 150}, blue}};
-        QTest::newRow("object invisible") << look;
+        QTest::newRow("object invisible") << Look{.canvas = {400, 300}, .photoAt = QPointF(150, 120),
+            .stickerOpacity = 0, .pixels = {{{200, 150}, blue}}};
         // The ornament's magenta mark, in its top-left corner, reaches every canvas corner
         // only when mirrored; the rows above show none where no flag is set.
         const QColor mark(Qt::magenta);

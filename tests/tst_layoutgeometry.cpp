@@ -119,6 +119,18 @@ private Q_SLOTS:
         QCOMPARE(actual, expected);
     }
 
+    // With radius 30 the corner curve passes a third of the radius in from both edges,
+    // (200, 20) here, where a circular arc would pass about (201.2, 18.8).
+    void roundedPaths()
+    {
+        const QRectF rect(10, 10, 200, 100);
+        const TriangleFrame triangle{{0, 0}, {100, 0}, {0, 100}, {}, {}};
+        QVERIFY(roundedRectPath(rect, 30).contains(QPointF(199.5, 20.5)));
+        QVERIFY(!roundedRectPath(rect, 30).contains(QPointF(200.5, 19.5)));
+        QVERIFY(!roundedTrianglePath(triangle, 20).contains(QPointF(1, 1)));
+        QVERIFY(roundedTrianglePath(triangle, 20).contains(QPointF(30, 30)));
+    }
+
     void everyLayout_data()
     {
         QTest::addColumn<int>("photos");

@@ -11,17 +11,6 @@ namespace {
 
 const QString root = QStringLiteral(":/resources/images/");
 
-// The share of pixels of area that are not nearly clear.
-double coverage(const QImage &image, const QRect &area)
-{
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    qint64 covered = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            covered += qAlpha(argb.pixel(x, y)) > 32 ? 1 : 0;
-    return double(covered) / double(area.width() * area.height());
-}
-
 // Every image in a file: one for most formats, several for an icon file.
 QList<QImage> readAll(QImageReader &&reader)
 {
@@ -84,18 +73,22 @@ private Q_SLOTS:
             const QImage image = sizes[i].convertToFormat(QImage::Format_ARGB32);
             const int side = sides[i];
             QCOMPARE(image.size(), QSize(side, side));
-            QVERIFY(qAlpha(image.pixel(0, 0)) == 0 && coverage(image, image.rect()) > 0.3);
             const char *entry = ico.constData() + 6 + 16 * i;
             QCOMPARE(QSize(quint8(entry[0]), quint8(entry[1])), QSize(side % 256, side % 256));
             const QByteArray payload = ico.mid(qFromLittleEndian<quint32>(entry + 12),
                                                qFromLittleEndian<quint32>(entry + 8));
             const int mask = 40 + side * side * 4, stride = (side + 31) / 32 * 4;
-            for (int y = 0; side < 256 && y < side; ++y) {
+            int covered = 0;
+            for (int y = 0; y < side; ++y) {
                 for (int x = 0; x < side; ++x) {
-                    const char bits = payload[mask + (side - 1 - y) * stride + x / 8];
-                    QCOMPARE(bool(bits & (0x80 >> (x % 8))), qAlpha(image.pixel(x, y)) == 0);
+                    covered += qAlpha(image.pixel(x, y)) > 32 ? 1 : 0;
+                    if (side < 256)
+                        QCOMPARE(bool(payload[mask + (side - 1 - y) * stride + x / 8] &
+                                      (0x80 >> (x % 8))),
+                                 qAlpha(image.pixel(x, y)) == 0);
                 }
             }
+            QVERIFY(qAlpha(image.pixel(0, 0)) == 0 && covered > side * side * 3 / 10);
         }
     }
 
