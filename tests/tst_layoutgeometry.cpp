@@ -116,11 +116,7 @@ private Q_SLOTS:
             actual = {frame.vertex1, frame.vertex2, frame.vertex3};
             QCOMPARE(frame.path.boundingRect(), QPolygonF(actual).boundingRect());
         }
-        for (qsizetype i = 0; i < actual.size(); ++i) {
-            const QPointF miss = actual[i] - expected[i];
-            QVERIFY2(qAbs(miss.x()) < 1e-6 && qAbs(miss.y()) < 1e-6,
-                     qPrintable(QStringLiteral("%1, %2").arg(actual[i].x()).arg(actual[i].y())));
-        }
+        QCOMPARE(actual, expected);
     }
 
     // With radius 30 the corner curve passes a third of the radius in from both edges,
@@ -131,7 +127,6 @@ private Q_SLOTS:
         const TriangleFrame triangle{{0, 0}, {100, 0}, {0, 100}, {}, {}};
         QVERIFY(roundedRectPath(rect, 30).contains(QPointF(199.5, 20.5)));
         QVERIFY(!roundedRectPath(rect, 30).contains(QPointF(200.5, 19.5)));
-        QVERIFY(roundedRectPath(rect, 0).contains(QPointF(209.5, 10.5)));
         QVERIFY(!roundedTrianglePath(triangle, 20).contains(QPointF(1, 1)));
         QVERIFY(roundedTrianglePath(triangle, 20).contains(QPointF(30, 30)));
     }
@@ -150,8 +145,7 @@ private Q_SLOTS:
 
     // Sampled on a grid that misses every cell edge: the cells cover the area once, and
     // wherever two neighbouring samples lie in different rectangles a divider runs between
-    // them, so that every shared edge can be dragged, and nowhere else. Spacing goes to
-    // the edges that face another cell.
+    // them, so that every shared edge can be dragged, and nowhere else.
     void everyLayout()
     {
         QFETCH(int, photos);
@@ -174,15 +168,6 @@ private Q_SLOTS:
                 QCOMPARE(
                     QPointF::dotProduct(cell.vertex1 - cell.anchor, cell.vertex3 - cell.anchor),
                     0.0);
-            const auto inner = [](qreal v) { return v > 0.1 && v < 99.9; };
-            if (cell.kind == LayoutCell::Rectangle) {
-                const int across[] = {SpacingNone, SpacingLeft, SpacingRight, SpacingLeftRight};
-                const int down[] = {SpacingNone, SpacingTop, SpacingBottom, SpacingTopBottom};
-                QCOMPARE(cell.hSpacingSides,
-                         across[inner(cell.topLeft.x()) + 2 * inner(cell.bottomRight.x())]);
-                QCOMPARE(cell.vSpacingSides,
-                         down[inner(cell.topLeft.y()) + 2 * inner(cell.bottomRight.y())]);
-            }
         }
         QVERIFY2(qAbs(area - 10000.0) < 1e-6, qPrintable(QString::number(area)));
         for (int y = 0; y < 100; ++y) {
@@ -207,11 +192,9 @@ private Q_SLOTS:
     void currentLayoutNeedsValidIndices()
     {
         CollageState &state = CollageState::instance();
-        for (const auto &[count, index, found] : {std::tuple{1, 3, true},
-                                                  {1, 4, false},
-                                                  {1, -1, false},
-                                                  {10, 0, false},
-                                                  {-1, 0, false}}) {
+        const std::tuple<int, int, bool> cases[] = {
+            {1, 3, true}, {1, 4, false}, {1, -1, false}, {10, 0, false}, {-1, 0, false}};
+        for (const auto &[count, index, found] : cases) {
             state.photoCountIndex = count;
             state.layoutIndex = index;
             QCOMPARE(state.currentLayout() != nullptr, found);

@@ -140,27 +140,39 @@ private Q_SLOTS:
     void readsPhotoFiles_data()
     {
         QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QSize>("atLeast");
         QTest::addColumn<QSize>("size");
-        // The same JPEG with metadata saying it must be turned 90 degrees clockwise.
-        const QByteArray exifTurnedClockwise =
+        // Metadata saying the picture must be turned 90 degrees clockwise.
+        const QByteArray turned =
             QByteArray::fromHex("ffe1002245786966000049492a00080000000100120103000100000006000000"
                                 "00000000");
+        const QByteArray wide = encoded(photo(QSize(800, 400)), "JPEG");
+        // clang-format off
         QTest::newRow("format from the content, not the name")
-            << encoded(photo(QSize(4, 2)), "PNG") << QSize(4, 2);
+            << encoded(photo(QSize(4, 2)), "PNG") << QSize() << QSize(4, 2);
         QTest::newRow("orientation applied")
-            << encoded(photo(QSize(4, 2)), "JPEG").insert(2, exifTurnedClockwise) << QSize(2, 4);
-        QTest::newRow("not an image") << QByteArray("hello") << QSize(0, 0);
+            << encoded(photo(QSize(4, 2)), "JPEG").insert(2, turned) << QSize() << QSize(2, 4);
+        QTest::newRow("not an image") << QByteArray("hello") << QSize() << QSize(0, 0);
+        // A JPEG is decoded at the smallest eighth, quarter or half that covers the size
+        // asked for; for one stored on its side that is the upright size.
+        QTest::newRow("an eighth covers") << wide << QSize(100, 20) << QSize(100, 50);
+        QTest::newRow("just over a quarter") << wide << QSize(201, 10) << QSize(400, 200);
+        QTest::newRow("larger than the photo") << wide << QSize(1600, 800) << QSize(800, 400);
+        QTest::newRow("turned by its metadata")
+            << QByteArray(wide).insert(2, turned) << QSize(150, 300) << QSize(200, 400);
+        // clang-format on
     }
 
     void readsPhotoFiles()
     {
         QFETCH(QByteArray, content);
+        QFETCH(QSize, atLeast);
         QFETCH(QSize, size);
         QTemporaryDir dir;
         QFile file(dir.filePath(QStringLiteral("photo.jpg")));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         file.close();
-        QCOMPARE(readPhotoFile(file.fileName()).size(), size);
+        QCOMPARE(readPhotoFile(file.fileName(), atLeast).size(), size);
         QVERIFY(readPhotoFile(dir.filePath(QStringLiteral("missing.jpg"))).isNull());
     }
 
