@@ -1,4 +1,4 @@
-#include "CollageRenderRun.h"
+#include "CollageRenderCommand.h"
 #include "CollageRenderer.h"
 #include "CollageState.h"
 #include "LayoutCatalogue.h"
@@ -9,9 +9,17 @@
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <cstring>
 
 namespace {
+
+int runCollageRender(const QStringList &arguments)
+{
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    return CollageRenderCommand(outStream, errStream).run(arguments);
+}
 
 // Detail everywhere, so a slice drawn a row off shows.
 QImage stripedPhoto(int slot)
@@ -175,8 +183,8 @@ private Q_SLOTS:
             QStringList{"--size", "420x700", "--corners", "none", "--photo", photo} + options;
         const QString png = dir.filePath(QStringLiteral("collage.png"));
         const QString tiff = dir.filePath(QStringLiteral("collage.tiff"));
-        QCOMPARE(runCollageRender(common + QStringList{"--out", png}).status, 0);
-        QCOMPARE(runCollageRender(common + QStringList{"--out", tiff}).status, 0);
+        QCOMPARE(runCollageRender(common + QStringList{"--out", png}), 0);
+        QCOMPARE(runCollageRender(common + QStringList{"--out", tiff}), 0);
 
         QCOMPARE(pngColourType(png), colourType);
         const QImage streamed(png);
