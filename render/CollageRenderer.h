@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTransform>
 #include <algorithm>
 #include <array>
 
@@ -43,6 +44,13 @@ public:
     // a null image when that cannot be allocated. A layer that cannot be allocated stays
     // out of the result.
     QImage renderCollage(const QRect &target, bool forExport);
+    // The canvas's view: the collage of target drawn at viewSize, as renderCollage(target,
+    // false) draws it under a painter scale of viewSize over target's size, so that a view
+    // below full size costs its own pixels only. Photos, objects and pictures are reduced
+    // with filtering before they are drawn, which makes the view look like the full-size
+    // rendering smoothly scaled. The geometry stays in document pixels. The cached layers
+    // are kept at viewSize; a null image when they cannot be allocated.
+    QImage renderView(const QRect &target, const QSize &viewSize);
 
     // Builds the frame and divider geometry as the canvas's first render does, without
     // painting anything.
@@ -134,11 +142,13 @@ private:
     };
     static FrameStyle currentFrameStyle();
 
-    // A photo turned by its angle, kept while the display image and the angle stay.
+    // A photo turned by its angle, or what a reduced view draws it from, kept while the
+    // display image, the angle and the size shown stay.
     struct TurnedPhoto
     {
         qint64 key = 0;
         int angle = 0;
+        QSize size;
         QImage image;
     };
 
@@ -149,22 +159,29 @@ private:
     QList<FramePaint> buildFrameScene(CollageDocument &working, const QRect &target,
                                       bool fromSource = false);
     // Draws the listed frames and working's photos; turned holds each slot's photo at its
-    // rotation.
+    // rotation. scaled: the painter reduces to a view, turned holds what each photo is
+    // drawn from at the view's scale (not turned), and a hairline shrinks with the view.
     void drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
                         const CollageDocument &working,
-                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+                        const std::array<QImage, kPhotoSlotCount> &turned,
+                        bool scaled = false) const;
     // Draws the frames of scene into area of image (an even left and top), over what it
-    // holds, band by band on the thread pool. False when a band's layers cannot be
-    // allocated.
+    // holds, band by band on the thread pool, in document coordinates mapped by view (a
+    // scale) to image's. False when a band's layers cannot be allocated.
     bool drawFrameBands(QImage &image, const QRect &area, const QList<FramePaint> &scene,
                         const CollageDocument &working,
-                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+                        const std::array<QImage, kPhotoSlotCount> &turned,
+                        const QTransform &view = QTransform()) const;
     // Brings the base up to date with scene over background; false when it cannot be
     // allocated or drawn.
     bool updateBase(const QImage &background, const QList<FramePaint> &scene,
                     const CollageDocument &working);
     QImage renderExport(const QRect &target);
-    void paintBackground(QImage &layer) const;
+    // The background of a canvas of canvasSize (layer's own size when empty) scaled to
+    // layer.
+    void paintBackground(QImage &layer, QSize canvasSize = QSize()) const;
+    // The cached background at viewSize, painted again when marked dirty or resized.
+    QImage backgroundLayer(const QRect &target, const QSize &viewSize);
     QImage *resultBuffer(const QSize &size);
     void releaseHugeBuffers();
 
@@ -175,6 +192,9 @@ private:
     QImage m_base;
     QList<FramePaint> m_baseScene;
     FrameStyle m_baseStyle;
+    // The view's scale of the last canvas render and of the base.
+    QTransform m_view;
+    QTransform m_baseView;
     int m_baseBackgroundGeneration = -1;
     std::array<TurnedPhoto, kPhotoSlotCount> m_turned;
     bool m_backgroundDirty = true;

@@ -495,15 +495,17 @@ private Q_SLOTS:
     }
 
     // After ten quiet ticks one smooth request is made, and while it runs something may happen;
-    // a finished request is deleted.
+    // a finished request is deleted. Below 100 % the view is rendered smooth at its own size.
     void smoothView()
     {
         QFETCH(QString, meanwhile);
         QFETCH(bool, smooth);
+        state().zoomPercent = 150.0f;
         showLayout();
+        const QPoint frameCentre0 = frameCentre(0) * 3;
         putPhoto(0, photo(QSize(801, 601), Qt::white, true));
         if (meanwhile == "drag before")
-            QTest::mousePress(canvas.get(), Qt::LeftButton, Qt::ShiftModifier, frameCentre(0));
+            QTest::mousePress(canvas.get(), Qt::LeftButton, Qt::ShiftModifier, frameCentre0);
         QVERIFY(showsView(Qt::FastTransformation));
         for (int tick = 0; tick < QuiltraCanvasForm::kHQCountdownTicks; ++tick)
             canvas->generateHQImage();
@@ -514,10 +516,10 @@ private Q_SLOTS:
             state().settings.backgroundColor1 = Qt::darkGreen;
             canvas->requestRedraw(true);
         } else if (meanwhile == "zoom") {
-            state().zoomPercent = 60.0f;
+            state().zoomPercent = 120.0f;
             canvas->requestRescale();
         } else if (meanwhile == "pan") {
-            QTest::mousePress(canvas.get(), Qt::LeftButton, {}, frameCentre(0));
+            QTest::mousePress(canvas.get(), Qt::LeftButton, {}, frameCentre0);
         } else if (meanwhile == "close") {
             canvas.reset();
             return;

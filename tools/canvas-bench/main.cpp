@@ -38,8 +38,8 @@ qint64 peakMemoryMB()
     QFile file(QStringLiteral("/proc/self/status"));
     if (!file.open(QIODevice::ReadOnly))
         return -1;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine();
+    // Files under /proc report no size, so they are read whole rather than to atEnd().
+    for (const QByteArray &line : file.readAll().split('\n')) {
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
     }
