@@ -464,6 +464,9 @@ private Q_SLOTS:
         connect(&answer, &QTimer::timeout, this, [&] {
             if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
                 folders.append(dialog->directory().absolutePath());
+                // The dialog leaves the name field alone while that has the focus.
+                if (QWidget *focused = dialog->focusWidget())
+                    focused->clearFocus();
                 dialog->selectFile(file);
                 QMetaObject::invokeMethod(dialog, "accept");
             }
