@@ -2,7 +2,6 @@
 
 #include "CollageRenderCommand.h"
 
-#include <QString>
 #include <QStringList>
 #include <QTextStream>
 
@@ -17,8 +16,7 @@ struct CollageRenderRun
 inline CollageRenderRun runCollageRender(const QStringList &arguments)
 {
     CollageRenderRun run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
+    QTextStream out(&run.out), err(&run.err);
     run.status = CollageRenderCommand(out, err).run(arguments);
     return run;
 }

@@ -2,29 +2,21 @@
 #include "TestSupport.h"
 
 #include <QBuffer>
-#include <QImageReader>
-#include <QLinearGradient>
 #include <QPainter>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <cmath>
 
 namespace {
 
 // An indexed image using each of count colours, in stripes, with a table of exactly count
 // entries whose colours are far apart.
-QImage stripes(int count, int width, int height)
+QImage stripes(int count, int width = 61, int height = 40)
 {
     QImage image(width, height, QImage::Format_Indexed8);
-    QList<QRgb> table;
     for (int i = 0; i < count; ++i)
-        table.append(qRgb((i * 37) % 256, (i * 91 + 13) % 256, 255 - i % 256));
-    image.setColorTable(table);
+        image.setColor(i, qRgb((i * 37) % 256, (i * 91 + 13) % 256, 255 - i % 256));
     for (int y = 0; y < height; ++y) {
-        uchar *line = image.scanLine(y);
         for (int x = 0; x < width; ++x)
-            line[x] = uchar((x + y) % count);
+            image.scanLine(y)[x] = uchar((x + y) % count);
     }
     return image;
 }
@@ -33,62 +25,43 @@ QByteArray encode(const QImage &image)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    QString reason;
-    if (!GifEncoder::write(image, &buffer, &reason))
-        qWarning("GIF encoding failed: %s", qPrintable(reason));
+    GifEncoder::write(image, &buffer);
     return buffer.data();
 }
 
 QImage decode(const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "gif");
-    return reader.read().convertToFormat(QImage::Format_RGB32);
+    return QImage::fromData(bytes, "GIF").convertToFormat(QImage::Format_RGB32);
 }
 
-int little16(const QByteArray &bytes, int at)
+// Over area: the peak signal-to-noise ratio in dB, and the largest mean difference of one
+// channel, which shows as a band where it is large.
+std::pair<double, double> compare(const QImage &a, const QImage &b, const QRect &area)
 {
-    return uchar(bytes[at]) | (uchar(bytes[at + 1]) << 8);
-}
-
-double psnr(const QImage &reference, const QImage &test)
-{
-    const QImage a = reference.convertToFormat(QImage::Format_RGB32);
-    const QImage b = test.convertToFormat(QImage::Format_RGB32);
-    double squares = 0.0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
+    double squares = 0.0, shifts[3] = {0, 0, 0};
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
             const int d[3] = {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)};
-            squares += d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+            for (int c = 0; c < 3; ++c) {
+                squares += d[c] * d[c];
+                shifts[c] += d[c];
+            }
         }
     }
-    const double mse = squares / (3.0 * a.width() * a.height());
-    return 10.0 * std::log10(255.0 * 255.0 / std::max(mse, 1e-9));
+    const double pixels = double(area.width()) * area.height();
+    const double shift = std::max({std::abs(shifts[0]), std::abs(shifts[1]), std::abs(shifts[2])});
+    return {10.0 * std::log10(255.0 * 255.0 * 3.0 * pixels / std::max(squares, 1e-9)),
+            shift / pixels};
 }
 
-// Refuses every byte past its limit, like a disk that fills up.
-class FillingDevice : public QIODevice
+// Refuses every byte past its room, like a disk that fills up.
+struct FillingDevice : QIODevice
 {
-public:
-    explicit FillingDevice(qint64 limit) : m_limit(limit) { open(QIODevice::WriteOnly); }
-
-protected:
+    explicit FillingDevice(qint64 room) : room(room) { open(QIODevice::WriteOnly); }
     qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 length) override
-    {
-        if (m_written + length > m_limit)
-            return -1;
-        m_written += length;
-        return length;
-    }
-
-private:
-    qint64 m_limit;
-    qint64 m_written = 0;
+    qint64 writeData(const char *, qint64 n) override { return (room -= n) < 0 ? -1 : n; }
+    qint64 room;
 };
 
 } // namespace
@@ -98,102 +71,52 @@ class TestGifEncoder : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void fileLayout_data()
-    {
-        QTest::addColumn<int>("colours");
-        QTest::addColumn<int>("tableEntries");
-        QTest::addColumn<int>("tableBits");
-        QTest::newRow("256 colours") << 256 << 256 << 8;
-        QTest::newRow("200 colours") << 200 << 256 << 8;
-        QTest::newRow("17 colours") << 17 << 32 << 5;
-        QTest::newRow("3 colours") << 3 << 4 << 2;
-        QTest::newRow("2 colours") << 2 << 2 << 1;
-        QTest::newRow("1 colour") << 1 << 2 << 1;
-    }
-
-    void fileLayout()
-    {
-        QFETCH(int, colours);
-        QFETCH(int, tableEntries);
-        QFETCH(int, tableBits);
-        const QImage image = stripes(colours, 300, 7);
-        const QByteArray gif = encode(image);
-
-        QVERIFY(gif.startsWith("GIF89a"));
-        QCOMPARE(little16(gif, 6), 300);
-        QCOMPARE(little16(gif, 8), 7);
-        const uchar screen = uchar(gif[10]);
-        QVERIFY(screen & 0x80); // global table present
-        QCOMPARE(screen & 0x07, tableBits - 1);
-        QCOMPARE(int(gif[11]), 0); // background index
-        for (int i = 0; i < tableEntries; ++i) {
-            const QRgb expected = i < colours ? image.color(i) : qRgb(0, 0, 0);
-            const int at = 13 + 3 * i;
-            QCOMPARE(qRgb(uchar(gif[at]), uchar(gif[at + 1]), uchar(gif[at + 2])), expected);
-        }
-        // The image descriptor follows the table at once: no extension block in between.
-        const int descriptor = 13 + 3 * tableEntries;
-        QCOMPARE(uchar(gif[descriptor]), uchar(0x2c));
-        QCOMPARE(little16(gif, descriptor + 1), 0);
-        QCOMPARE(little16(gif, descriptor + 3), 0);
-        QCOMPARE(little16(gif, descriptor + 5), 300);
-        QCOMPARE(little16(gif, descriptor + 7), 7);
-        // Local table of the same size, not interlaced.
-        QCOMPARE(int(uchar(gif[descriptor + 9])), 0x80 | (tableBits - 1));
-        QVERIFY(!gif.contains("NETSCAPE"));
-        QCOMPARE(gif.back(), ';');
-    }
-
-    void readsBackExactly_data()
+    void writesTheImage_data()
     {
         QTest::addColumn<QImage>("image");
-        QTest::newRow("256 colours") << stripes(256, 61, 40);
-        QTest::newRow("200 colours") << stripes(200, 61, 40);
-        QTest::newRow("3 colours") << stripes(3, 61, 40);
+        QTest::addColumn<int>("tableBits");
+        QTest::newRow("256 colours") << stripes(256) << 8;
+        QTest::newRow("200 colours") << stripes(200) << 8;
+        QTest::newRow("3 colours") << stripes(3) << 2;
+        QTest::newRow("1 colour") << stripes(1) << 1;
         // Rows are padded to 4 bytes in memory; a stray pad byte would shear the picture.
-        QTest::newRow("1918 wide") << stripes(5, 1918, 6);
+        QTest::newRow("1918 wide") << stripes(17, 1918, 6) << 5;
         QImage mono(37, 9, QImage::Format_Mono);
         mono.setColorTable({qRgb(200, 30, 40), qRgb(10, 220, 90)});
         for (int y = 0; y < mono.height(); ++y) {
             for (int x = 0; x < mono.width(); ++x)
                 mono.setPixel(x, y, (x * y + x) % 3 == 0 ? 1 : 0);
         }
-        QTest::newRow("1-bit with its colours") << mono;
+        QTest::newRow("1-bit with its colours") << mono << 1;
         // Alpha is dropped: each pixel keeps its own red, green and blue.
         QImage few(30, 20, QImage::Format_ARGB32);
         few.fill(qRgba(12, 34, 56, 0));
         for (int x = 0; x < 30; ++x)
             few.setPixel(x, x % 20, qRgba(250, 128, x, x * 8));
-        QTest::newRow("true colour with 31 colours and alpha") << few;
+        QTest::newRow("true colour with 31 colours and alpha") << few << 5;
     }
 
-    void readsBackExactly()
+    // The screen and the image carry the same table of 2^bits entries, an indexed image's
+    // own colours padded with black, and the image follows the table at once: no
+    // extension block in between.
+    void writesTheImage()
     {
         QFETCH(QImage, image);
+        QFETCH(int, tableBits);
         const QByteArray gif = encode(image);
-        const QImage expected = image.convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(decode(gif), expected);
-
-        // A decoder of another make, when one is installed.
-        const QString magick = QStandardPaths::findExecutable(QStringLiteral("convert"));
-        if (magick.isEmpty())
-            return;
-        QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("a.gif")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(gif) == gif.size());
-        file.close();
-        QProcess process;
-        process.start(magick, {file.fileName(), QStringLiteral("rgb:-")});
-        QVERIFY(process.waitForFinished(30000));
-        const QByteArray rgb = process.readAllStandardOutput();
-        QCOMPARE(rgb.size(), qsizetype(expected.width()) * expected.height() * 3);
-        for (int y = 0; y < expected.height(); ++y) {
-            for (int x = 0; x < expected.width(); ++x) {
-                const qsizetype at = (qsizetype(y) * expected.width() + x) * 3;
-                QCOMPARE(qRgb(uchar(rgb[at]), uchar(rgb[at + 1]), uchar(rgb[at + 2])),
-                         expected.pixel(x, y));
-            }
+        QVERIFY(gif.startsWith("GIF89a"));
+        QCOMPARE(QSize(uchar(gif[6]) | uchar(gif[7]) << 8, uchar(gif[8]) | uchar(gif[9]) << 8),
+                 image.size());
+        QCOMPARE(uchar(gif[10]) & 0x87, 0x80 | (tableBits - 1));
+        const int entries = 1 << tableBits;
+        for (int i = 0; i < entries && image.colorCount() > 0; ++i) {
+            const char *entry = gif.constData() + 13 + 3 * i;
+            QCOMPARE(qRgb(uchar(entry[0]), uchar(entry[1]), uchar(entry[2])),
+                     i < image.colorCount() ? image.color(i) : qRgb(0, 0, 0));
         }
+        QCOMPARE(gif[13 + 3 * entries], '\x2c');
+        QCOMPARE(uchar(gif[13 + 3 * entries + 9]), 0x80 | (tableBits - 1));
+        QCOMPARE(decode(gif), image.convertToFormat(QImage::Format_RGB32));
     }
 
     // A photo collage with more than 256 colours gets a palette of its own: clearly closer
@@ -201,23 +124,19 @@ private Q_SLOTS:
     void adaptivePaletteBeatsFixedCube()
     {
         const QImage photo(TestSupport::dataPath(QStringLiteral("photos/camera_480x360.jpg")));
-        QVERIFY(!photo.isNull());
         QImage collage(640, 400, QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&collage);
         QLinearGradient gradient(0, 0, 0, 400);
-        gradient.setColorAt(0, QColor(250, 240, 220));
-        gradient.setColorAt(1, QColor(40, 120, 60));
+        gradient.setStops({{0, QColor(250, 240, 220)}, {1, QColor(40, 120, 60)}});
         painter.fillRect(collage.rect(), gradient);
         painter.drawImage(QRect(20, 20, 300, 225), photo);
         painter.drawImage(QRect(330, 60, 290, 320), photo, QRect(100, 0, 260, 360));
         painter.end();
-
-        const QImage adaptive = decode(encode(collage));
-        const double adaptivePsnr = psnr(collage, adaptive);
-        const double cubePsnr = psnr(collage, collage.convertToFormat(QImage::Format_Indexed8));
-        qInfo("PSNR: adaptive palette %.2f dB, fixed colour cube %.2f dB", adaptivePsnr, cubePsnr);
-        QVERIFY(adaptivePsnr > cubePsnr + 3.0);
-        QVERIFY(adaptivePsnr > 28.0);
+        const double adaptive = compare(collage, decode(encode(collage)), collage.rect()).first;
+        const QImage cube = collage.convertToFormat(QImage::Format_Indexed8);
+        const double fixed = compare(collage, cube, collage.rect()).first;
+        QVERIFY2(adaptive > fixed + 3.0 && adaptive > 28.0,
+                 qPrintable(QStringLiteral("%1 dB against %2 dB").arg(adaptive).arg(fixed)));
     }
 
     // Error diffusion keeps the average colour of every area, so smooth shading shows no
@@ -236,38 +155,22 @@ private Q_SLOTS:
             }
         }
         const QImage back = decode(encode(image));
-        constexpr int block = 32;
-        double worst = 0.0;
-        for (int by = 0; by < image.height(); by += block) {
-            for (int bx = 0; bx < 256; bx += block) {
-                double difference[3] = {0, 0, 0};
-                for (int y = by; y < by + block; ++y) {
-                    for (int x = bx; x < bx + block; ++x) {
-                        const QRgb p = image.pixel(x, y);
-                        const QRgb q = back.pixel(x, y);
-                        difference[0] += qRed(p) - qRed(q);
-                        difference[1] += qGreen(p) - qGreen(q);
-                        difference[2] += qBlue(p) - qBlue(q);
-                    }
-                }
-                for (double d : difference)
-                    worst = std::max(worst, std::abs(d) / (block * block));
-            }
+        for (int block = 0; block < 32; ++block) {
+            const QRect area(block % 8 * 32, block / 8 * 32, 32, 32);
+            QVERIFY2(compare(image, back, area).second < 2.0, qPrintable(QString::number(block)));
         }
-        QVERIFY2(worst < 2.0, qPrintable(QString::number(worst)));
     }
 
     void failureIsReported_data()
     {
         QTest::addColumn<QImage>("image");
         QTest::addColumn<qint64>("room");
-        const QImage image = stripes(3, 40, 30);
-        const qint64 whole = encode(image).size();
+        const qint64 whole = encode(stripes(3)).size();
         QTest::newRow("null image") << QImage() << qint64(1 << 20);
-        QTest::newRow("full before the header") << image << qint64(0);
-        QTest::newRow("full in the colour table") << image << qint64(15);
-        QTest::newRow("full in the pixels") << image << whole - 8;
-        QTest::newRow("full before the trailer") << image << whole - 1;
+        QTest::newRow("full before the header") << stripes(3) << qint64(0);
+        QTest::newRow("full in the colour table") << stripes(3) << qint64(15);
+        QTest::newRow("full in the pixels") << stripes(3) << whole - 8;
+        QTest::newRow("full before the trailer") << stripes(3) << whole - 1;
     }
 
     void failureIsReported()
