@@ -34,6 +34,8 @@
 namespace {
 
 constexpr int kHQTickMs = 1000;
+// Quiet after a zoom change before the view is rendered at the new size.
+constexpr int kRerenderDelayMs = 150;
 constexpr int kDragPixmapWidth = 48;
 // The screen rendering and its layers take about twenty bytes a pixel; beyond this many
 // pixels the canvas shows a message instead of asking for gigabytes.
@@ -95,6 +97,9 @@ void QuiltraCanvasForm::requestRedraw(bool backgroundChanged)
 void QuiltraCanvasForm::requestRescale()
 {
     viewDirty = true;
+    // Nothing was shown at the last zoom; there is nothing to scale in the meantime.
+    if (collageImage.isNull())
+        documentDirty = true;
     update();
 }
 
@@ -128,8 +133,11 @@ void QuiltraCanvasForm::generateHQImage()
     }
     if (hqTimer)
         hqTimer->stop();
-    if (hqRequest || collageImage.isNull() || viewImage.isNull())
+    // A view rendered at its own size is already smooth.
+    if (hqRequest || collageImage.isNull() || viewImage.isNull() ||
+        collageImage.size() == viewImage.size()) {
         return;
+    }
     auto *request = new CollageHQImageThread(collageImage, viewImage.size(), this);
     hqRequest = request;
     hqRequestGeneration = viewGeneration;
@@ -602,14 +610,24 @@ void QuiltraCanvasForm::leaveEvent(QEvent *event)
     QWidget::leaveEvent(event);
 }
 
+QSize QuiltraCanvasForm::renderSize() const
+{
+    const QSize full = canvasTarget().size();
+    const float zoom = state().zoomPercent;
+    // Below full size the view is rendered at its own size: a fraction of the pixels, and
+    // what a huge canvas can be edited at.
+    return zoomUsable(zoom) && zoom < 100.0f ? viewSize(full, zoom) : full;
+}
+
 void QuiltraCanvasForm::renderForView()
 {
     const QRect target = canvasTarget();
+    const QSize size = renderSize();
     if (backgroundDirty) {
         renderer.markBackgroundDirty();
         backgroundDirty = false;
     }
-    if (target.isEmpty() || pixelCount(target.size()) > kMaxViewRenderPixels) {
+    if (target.isEmpty() || size.isEmpty() || pixelCount(size) > kMaxViewRenderPixels) {
         // Nothing can be shown, but hit testing still needs the geometry.
         QPainter inactive;
         renderer.renderFrames(inactive, target, false);
@@ -617,7 +635,7 @@ void QuiltraCanvasForm::renderForView()
         collageImage = QImage();
         return;
     }
-    collageImage = renderer.renderCollage(target, false);
+    collageImage = renderer.renderView(target, size);
 }
 
 void QuiltraCanvasForm::paintEvent(QPaintEvent *event)
@@ -636,15 +654,28 @@ void QuiltraCanvasForm::paintEvent(QPaintEvent *event)
         viewDirty = false;
         hqCountdown = kHQCountdownTicks;
         ++viewGeneration;
-        const QSize size = viewSize(collageImage.size(), zoom);
-        viewImage = size.isEmpty() || pixelCount(size) > kMaxViewRenderPixels
-                        ? QImage()
-                        : collageImage.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const QSize size = viewSize(canvasTarget().size(), zoom);
+        if (size.isEmpty() || pixelCount(size) > kMaxViewRenderPixels || collageImage.isNull())
+            viewImage = QImage();
+        else if (collageImage.size() == size)
+            viewImage = collageImage;
+        else
+            viewImage = collageImage.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         if (!hqTimer) {
             hqTimer = new QTimer(this);
             connect(hqTimer, &QTimer::timeout, this, &QuiltraCanvasForm::generateHQImage);
         }
         hqTimer->start(kHQTickMs);
+        // A zoom change shows the last rendering scaled at once; once the zoom has rested
+        // a moment, the view is rendered again at its new size.
+        if (!collageImage.isNull() && collageImage.size() != renderSize()) {
+            if (!rerenderTimer) {
+                rerenderTimer = new QTimer(this);
+                rerenderTimer->setSingleShot(true);
+                connect(rerenderTimer, &QTimer::timeout, this, [this] { requestRedraw(false); });
+            }
+            rerenderTimer->start(kRerenderDelayMs);
+        }
     }
 
     QPainter painter(this);

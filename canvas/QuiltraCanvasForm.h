@@ -17,10 +17,12 @@ namespace Ui {
 class QuiltraCanvasForm;
 }
 
-// The widget the collage is edited on. It shows the full-size rendering scaled to the
-// zoom (fast at once, smooth after a quiet pause), and turns pointer, wheel and drop
-// events into edits of the document. What lies under the pointer and how a drag changes
-// the geometry is decided by the functions of CanvasGeometry.h.
+// The widget the collage is edited on. Below 100 % it renders the collage at the zoomed
+// size, which is smooth already; at full size and above it shows the full-size rendering
+// scaled to the zoom (fast at once, smooth after a quiet pause). A zoom change shows the
+// last rendering scaled at once and renders again at the new size a moment later. It
+// turns pointer, wheel and drop events into edits of the document. What lies under the pointer and
+// how a drag changes the geometry is decided by the functions of CanvasGeometry.h.
 class QuiltraCanvasForm : public QWidget
 {
     Q_OBJECT
@@ -108,6 +110,8 @@ private:
     void updateHoverCursor(QPointF docPos);
     void markDocumentChanged();
     void renderForView();
+    // The size the collage is rendered at for the current zoom.
+    QSize renderSize() const;
     OverlayObject *heldObject();
     // The document point of a pointer position, or nothing while the zoom maps nowhere.
     std::optional<QPointF> toDocument(QPointF widgetPos) const;
@@ -124,6 +128,7 @@ private:
     bool objectDragging = false;
     int hqCountdown = 0;
     QTimer *hqTimer = nullptr;
+    QTimer *rerenderTimer = nullptr;
     bool shiftPressed = false;
     QPointF pressPos;
     QPointF dragStart;

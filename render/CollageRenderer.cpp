@@ -7,6 +7,7 @@
 #include "LayerBuffer.h"
 #include "OverlayPainter.h"
 #include "PhotoPlacement.h"
+#include "ReducedDrawing.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -41,6 +42,16 @@ int wholeLength(qreal length)
     return qRound(length);
 }
 
+bool covers(const QSize &image, const QSize &size)
+{
+    return image.width() >= size.width() && image.height() >= size.height();
+}
+
+bool covers(const QImage &image, const QSize &size)
+{
+    return covers(image.size(), size);
+}
+
 // The display image turned by the photo's angle; null when there is none or when it is
 // held smaller than it is shown, since that one is drawn scaled instead.
 QImage turnedPhoto(const PhotoFrame &photo)
@@ -51,6 +62,45 @@ QImage turnedPhoto(const PhotoFrame &photo)
     }
     return photo.displayImage.transformed(QTransform().rotate(std::trunc(photo.angle)),
                                           Qt::SmoothTransformation);
+}
+
+// What a reduced view draws the photo shown at size from: the display image or, where that
+// is smaller, the source, filtered down to at most twice size. Drawn through the view's
+// transformation with smooth sampling, at most halved, that lands at the exact fraction
+// of a pixel the full-size photo would, where a copy filtered to size itself would be
+// placed at whole pixels and show its edges half a pixel off. Null when neither image
+// covers size (the photo is then drawn from the display image while drawing).
+QImage viewPhoto(const PhotoFrame &photo, const QSize &size)
+{
+    if (photo.sourceImage.isNull() || photo.displayImage.isNull() || size.isEmpty())
+        return {};
+    const QImage &from = covers(photo.displayImage, size) ? photo.displayImage : photo.sourceImage;
+    if (!covers(from, size))
+        return {};
+    const QSize twice = size * 2;
+    return covers(twice, from.size()) ? from : filteredScale(from, twice);
+}
+
+// The size of a photo shown at size in the view; at least a pixel.
+QSize viewPhotoSize(const QSize &size, const QTransform &view)
+{
+    return QSize(std::max(1, qRound(size.width() * view.m11())),
+                 std::max(1, qRound(size.height() * view.m22())));
+}
+
+// The shadow's blur radius and a band's extra rows for it, at the view's scale: the rows
+// an even number, so a band's layer starts on the blur's half-resolution grid.
+qreal shadowRadius(const QTransform &view)
+{
+    return kShadowBlurRadius * (view.m11() + view.m22()) * 0.5;
+}
+
+int shadowReach(const QTransform &view)
+{
+    if (view.isIdentity())
+        return CollageRenderer::kShadowReach;
+    const int reach = qCeil(CollageRenderer::kShadowReach * (view.m11() + view.m22()) * 0.5) + 2;
+    return std::min(CollageRenderer::kShadowReach, reach + (reach & 1));
 }
 
 // Drawn straight onto the layer through a clip without antialiasing: the same pixels as
@@ -107,7 +157,12 @@ QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
 {
     if (forExport)
         return renderExport(target);
-    QImage *result = resultBuffer(target.size());
+    return renderView(target, target.size());
+}
+
+QImage CollageRenderer::renderView(const QRect &target, const QSize &viewSize)
+{
+    QImage *result = target.isEmpty() ? nullptr : resultBuffer(viewSize);
     if (!result) {
         // Nothing can be shown, but the canvas still needs the geometry for hit testing.
         buildGeometry(target);
@@ -115,7 +170,9 @@ QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
         return QImage();
     }
 
-    const QImage background = renderBackground(target, false);
+    m_view = QTransform::fromScale(qreal(viewSize.width()) / target.width(),
+                                   qreal(viewSize.height()) / target.height());
+    const QImage background = backgroundLayer(target, viewSize);
     CollageDocument &document = CollageState::instance().document;
     const QList<FramePaint> scene = buildFrameScene(document, target);
     computeDividerGeometry(target);
@@ -123,6 +180,7 @@ QImage CollageRenderer::renderCollage(const QRect &target, bool forExport)
         std::memcpy(result->bits(), m_base.constBits(), size_t(result->sizeInBytes()));
 
     QPainter painter(result);
+    painter.setTransform(m_view);
     drawOverlayObjects(painter, document, false);
     renderCorners(painter, target);
     painter.end();
@@ -151,7 +209,8 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
     QRect area(QPoint(0, 0), size);
     const bool whole = m_base.size() != size || m_base.format() != background.format() ||
                        m_baseBackgroundGeneration != m_backgroundGeneration ||
-                       !(m_baseStyle == style) || m_baseScene.size() != scene.size();
+                       !(m_baseStyle == style) || m_baseScene.size() != scene.size() ||
+                       m_baseView != m_view;
     if (whole) {
         m_base = QImage();
         m_base = QImage(size, QImage::Format_ARGB32_Premultiplied);
@@ -160,12 +219,13 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
     } else {
         // A frame's paint stays within its outline, the pen and the antialiased edge; its
         // shadow reaches further.
-        const int slack = (style.dropShadow ? kShadowReach : 0) + style.lineWidth + 2;
+        const int slack = (style.dropShadow ? shadowReach(m_view) : 0) +
+                          qCeil(style.lineWidth * m_view.m11()) + 2;
         QRectF changed;
         for (qsizetype i = 0; i < scene.size(); ++i) {
             if (!(scene[i] == m_baseScene[i])) {
-                changed |= scene[i].path.boundingRect();
-                changed |= m_baseScene[i].path.boundingRect();
+                changed |= m_view.mapRect(scene[i].path.boundingRect());
+                changed |= m_view.mapRect(m_baseScene[i].path.boundingRect());
             }
         }
         area =
@@ -176,6 +236,7 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
 
     m_baseScene = scene;
     m_baseStyle = style;
+    m_baseView = m_view;
     m_baseBackgroundGeneration = m_backgroundGeneration;
     if (area.isEmpty())
         return true;
@@ -190,19 +251,22 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
                     rowBytes);
     }
 
+    const bool scaled = !m_view.isIdentity();
     std::array<QImage, kPhotoSlotCount> turned;
     for (const FramePaint &frame : scene) {
         if (frame.slot < 0)
             continue;
         const PhotoFrame &photo = working.photos[size_t(frame.slot)];
+        const QSize size = viewPhotoSize(photo.displaySize, m_view);
         TurnedPhoto &cached = m_turned[size_t(frame.slot)];
         if (cached.key != frame.photoKey || cached.angle != frame.photoAngle ||
-            cached.image.isNull()) {
-            cached = {frame.photoKey, frame.photoAngle, turnedPhoto(photo)};
+            cached.size != size || cached.image.isNull()) {
+            cached = {frame.photoKey, frame.photoAngle, size,
+                      scaled ? viewPhoto(photo, size) : turnedPhoto(photo)};
         }
         turned[size_t(frame.slot)] = cached.image;
     }
-    if (!drawFrameBands(m_base, area, scene, working, turned)) {
+    if (!drawFrameBands(m_base, area, scene, working, turned, m_view)) {
         m_base = QImage();
         return false;
     }
@@ -212,7 +276,7 @@ bool CollageRenderer::updateBase(const QImage &background, const QList<FramePain
 bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
                                      const QList<FramePaint> &scene, const CollageDocument &working,
                                      const std::array<QImage, kPhotoSlotCount> &turned,
-                                     int imageTop, int canvasHeight) const
+                                     const QTransform &view, int imageTop, int canvasHeight) const
 {
     const int width = image.width();
     const int height = canvasHeight > 0 ? canvasHeight : image.height();
@@ -220,7 +284,9 @@ bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
     const int bandRows = exportBandRows(area.size(), workers, m_bandRows);
     const int bandCount = (area.height() + bandRows - 1) / bandRows;
     const bool shadow = CollageState::instance().settings.dropShadow != 0;
-    const int reach = shadow ? kShadowReach : 0;
+    const int reach = shadow ? shadowReach(view) : 0;
+    const qreal blurRadius = shadowRadius(view);
+    const bool scaled = !view.isIdentity();
     const int layerLeft = area.left() - reach;
     const int layerWidth = area.width() + 2 * reach;
     std::vector<int> workerIds(size_t(std::min(workers, bandCount)));
@@ -251,7 +317,8 @@ bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
                 QPainter painter(&layer);
                 painter.setRenderHint(QPainter::Antialiasing);
                 painter.translate(-layerLeft, -(layerTop + imageTop));
-                drawFrameScene(painter, own, working, turned);
+                painter.setTransform(view, true);
+                drawFrameScene(painter, own, working, turned, scaled);
             }
             // The whole image has nothing beyond its border, so neither may the shadow's
             // source here, even where a turned frame reaches past it.
@@ -269,7 +336,7 @@ bool CollageRenderer::drawFrameBands(QImage &image, const QRect &area,
             }
             const QImage *frames = &layer;
             if (shadow) {
-                if (!drawWithDropShadow(layer, kShadowColor, kShadowBlurRadius, shadowed)) {
+                if (!drawWithDropShadow(layer, kShadowColor, blurRadius, shadowed)) {
                     failed = true;
                     return;
                 }
@@ -347,7 +414,7 @@ bool CollageRenderer::renderExportRows(const QRect &target, const RowSink &sink,
             return false;
         paintBackground(slice, target.size(), top, picture);
         if (!backgroundOnly) {
-            if (!drawFrameBands(slice, slice.rect(), scene, working, turned, top,
+            if (!drawFrameBands(slice, slice.rect(), scene, working, turned, QTransform(), top,
                                 target.height())) {
                 return false;
             }
@@ -382,9 +449,14 @@ QImage CollageRenderer::renderBackground(const QRect &target, bool forExport)
             paintBackground(layer);
         return layer;
     }
-    if (m_backgroundDirty || m_background.size() != target.size()) {
-        if (prepareLayer(m_background, target.size()))
-            paintBackground(m_background);
+    return backgroundLayer(target, target.size());
+}
+
+QImage CollageRenderer::backgroundLayer(const QRect &target, const QSize &viewSize)
+{
+    if (m_backgroundDirty || m_background.size() != viewSize) {
+        if (prepareLayer(m_background, viewSize))
+            paintBackground(m_background, target.size());
         m_backgroundDirty = false;
         ++m_backgroundGeneration;
     }
@@ -497,12 +569,21 @@ CollageRenderer::buildFrameScene(CollageDocument &working, const QRect &target, 
 
 void CollageRenderer::drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
                                      const CollageDocument &working,
-                                     const std::array<QImage, kPhotoSlotCount> &turned) const
+                                     const std::array<QImage, kPhotoSlotCount> &turned,
+                                     bool scaled) const
 {
     const int topOffset = CollageState::instance().settings.topOffset;
     const int lineWidth = CollageState::instance().settings.lineWidth;
     for (const FramePaint &frame : scene) {
         applyFrameStyle(painter, frame.path);
+        if (scaled && lineWidth <= 0) {
+            // A hairline is a pixel wide at full size; in a reduced view it must shrink
+            // with everything else, as in the full-size view scaled down.
+            QPen pen = painter.pen();
+            pen.setWidthF(1.0);
+            pen.setCosmetic(false);
+            painter.setPen(pen);
+        }
         if (frame.cellBackground.style() != Qt::NoBrush)
             painter.setBrush(frame.cellBackground);
         painter.drawPath(frame.path);
@@ -513,6 +594,8 @@ void CollageRenderer::drawFrameScene(QPainter &painter, const QList<FramePaint> 
         const QPointF position(photo.position.x(), photo.position.y() + topOffset);
         if (frame.fromSource)
             drawScaledPhoto(painter, photo.sourceImage, photo, position, frame.path);
+        else if (!image.isNull() && scaled)
+            drawScaledPhoto(painter, image, photo, position, frame.path);
         else if (!image.isNull())
             drawTurnedPhoto(painter, image, position, frame.path);
         else if (!photo.displayImage.isNull())
@@ -576,14 +659,18 @@ void CollageRenderer::renderCorners(QPainter &painter, const QRect &target)
 
     const int right = target.width() - m_cornerImage.width();
     const int bottom = target.height() - m_cornerImage.height();
+    const QSizeF size(m_cornerImage.size());
     if (settings.cornerTopLeft)
-        painter.drawImage(0, 0, m_cornerImage);
+        drawImageReduced(painter, QRectF(QPointF(0, 0), size), m_cornerImage);
     if (settings.cornerTopRight)
-        painter.drawImage(right, 0, m_cornerImage.mirrored(true, false));
+        drawImageReduced(painter, QRectF(QPointF(right, 0), size),
+                         m_cornerImage.mirrored(true, false));
     if (settings.cornerBottomLeft)
-        painter.drawImage(0, bottom, m_cornerImage.mirrored(false, true));
+        drawImageReduced(painter, QRectF(QPointF(0, bottom), size),
+                         m_cornerImage.mirrored(false, true));
     if (settings.cornerBottomRight)
-        painter.drawImage(right, bottom, m_cornerImage.mirrored(true, true));
+        drawImageReduced(painter, QRectF(QPointF(right, bottom), size),
+                         m_cornerImage.mirrored(true, true));
 }
 
 void CollageRenderer::applyFrameStyle(QPainter &painter, const QPainterPath &path) const
@@ -679,19 +766,27 @@ QImage CollageRenderer::backgroundPicture()
                                                       : settings.backgroundImage);
 }
 
-void CollageRenderer::paintBackground(QImage &layer) const
+void CollageRenderer::paintBackground(QImage &layer, QSize canvasSize) const
 {
-    paintBackground(layer, layer.size(), 0, backgroundPicture());
+    if (canvasSize.isEmpty())
+        canvasSize = layer.size();
+    const QTransform view =
+        canvasSize == layer.size()
+            ? QTransform()
+            : QTransform::fromScale(qreal(layer.width()) / canvasSize.width(),
+                                    qreal(layer.height()) / canvasSize.height());
+    paintBackground(layer, canvasSize, 0, backgroundPicture(), view);
 }
 
 void CollageRenderer::paintBackground(QImage &layer, const QSize &canvas, int top,
-                                      const QImage &picture) const
+                                      const QImage &picture, const QTransform &view) const
 {
     const CanvasSettings &settings = CollageState::instance().settings;
     QPainter painter(&layer);
     if (!painter.isActive())
         return;
     painter.translate(0, -top);
+    painter.setTransform(view, true);
     const QRect area(QPoint(0, 0), canvas);
 
     if (settings.backgroundType == 1 || settings.backgroundType == 2) {
@@ -706,7 +801,7 @@ void CollageRenderer::paintBackground(QImage &layer, const QSize &canvas, int to
                                      : qreal(area.height()) / picture.height();
         const QRectF target(0, 0, byWidth ? area.width() : std::floor(picture.width() * factor),
                             byWidth ? std::floor(picture.height() * factor) : area.height());
-        painter.drawImage(target, picture);
+        drawImageReduced(painter, target, picture);
         return;
     }
 

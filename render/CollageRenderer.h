@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTransform>
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -44,6 +45,13 @@ public:
     // a null image when that cannot be allocated. A layer that cannot be allocated stays
     // out of the result.
     QImage renderCollage(const QRect &target, bool forExport);
+    // The canvas's view: the collage of target drawn at viewSize, as renderCollage(target,
+    // false) draws it under a painter scale of viewSize over target's size, so that a view
+    // below full size costs its own pixels only. Photos, objects and pictures are reduced
+    // with filtering before they are drawn, which makes the view look like the full-size
+    // rendering smoothly scaled. The geometry stays in document pixels. The cached layers
+    // are kept at viewSize; a null image when they cannot be allocated.
+    QImage renderView(const QRect &target, const QSize &viewSize);
 
     // Takes the next rows of the image, top to bottom; false stops the rendering.
     using RowSink = std::function<bool(const QImage &rows)>;
@@ -143,11 +151,13 @@ private:
     };
     static FrameStyle currentFrameStyle();
 
-    // A photo turned by its angle, kept while the display image and the angle stay.
+    // A photo turned by its angle, or what a reduced view draws it from, kept while the
+    // display image, the angle and the size shown stay.
     struct TurnedPhoto
     {
         qint64 key = 0;
         int angle = 0;
+        QSize size;
         QImage image;
     };
 
@@ -158,18 +168,21 @@ private:
     QList<FramePaint> buildFrameScene(CollageDocument &working, const QRect &target,
                                       bool fromSource = false);
     // Draws the listed frames and working's photos; turned holds each slot's photo at its
-    // rotation.
+    // rotation. scaled: the painter reduces to a view, turned holds what each photo is
+    // drawn from at the view's scale (not turned), and a hairline shrinks with the view.
     void drawFrameScene(QPainter &painter, const QList<FramePaint> &scene,
                         const CollageDocument &working,
-                        const std::array<QImage, kPhotoSlotCount> &turned) const;
+                        const std::array<QImage, kPhotoSlotCount> &turned,
+                        bool scaled = false) const;
     // Draws the frames of scene into area of image (an even left and top), over what it
-    // holds, band by band on the thread pool. False when a band's layers cannot be
-    // allocated.
-    // image may hold only the rows of a taller canvas from imageTop on; canvasHeight is then
-    // the canvas's height.
+    // holds, band by band on the thread pool, in document coordinates mapped by view (a
+    // scale) to image's. False when a band's layers cannot be allocated. image may hold
+    // only the rows of a taller canvas from imageTop on; canvasHeight is then the
+    // canvas's height.
     bool drawFrameBands(QImage &image, const QRect &area, const QList<FramePaint> &scene,
                         const CollageDocument &working,
-                        const std::array<QImage, kPhotoSlotCount> &turned, int imageTop = 0,
+                        const std::array<QImage, kPhotoSlotCount> &turned,
+                        const QTransform &view = QTransform(), int imageTop = 0,
                         int canvasHeight = 0) const;
     // Brings the base up to date with scene over background; false when it cannot be
     // allocated or drawn.
@@ -181,10 +194,15 @@ private:
                                                                   const CollageDocument &working);
     // The background texture or picture when the settings ask for one.
     static QImage backgroundPicture();
-    void paintBackground(QImage &layer) const;
-    // Paints the rows of a canvas of that size from top on into layer, with picture as the
-    // background texture or picture.
-    void paintBackground(QImage &layer, const QSize &canvas, int top, const QImage &picture) const;
+    // The background of a canvas of canvasSize (layer's own size when empty) scaled to
+    // layer.
+    void paintBackground(QImage &layer, QSize canvasSize = QSize()) const;
+    // Paints the rows of a canvas of that size from top on into layer, mapped by view,
+    // with picture as the background texture or picture.
+    void paintBackground(QImage &layer, const QSize &canvas, int top, const QImage &picture,
+                         const QTransform &view = QTransform()) const;
+    // The cached background at viewSize, painted again when marked dirty or resized.
+    QImage backgroundLayer(const QRect &target, const QSize &viewSize);
     QImage *resultBuffer(const QSize &size);
     void releaseHugeBuffers();
 
@@ -195,6 +213,9 @@ private:
     QImage m_base;
     QList<FramePaint> m_baseScene;
     FrameStyle m_baseStyle;
+    // The view's scale of the last canvas render and of the base.
+    QTransform m_view;
+    QTransform m_baseView;
     int m_baseBackgroundGeneration = -1;
     std::array<TurnedPhoto, kPhotoSlotCount> m_turned;
     bool m_backgroundDirty = true;

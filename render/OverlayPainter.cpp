@@ -1,6 +1,7 @@
 #include "OverlayPainter.h"
 
 #include "CollageState.h"
+#include "ReducedDrawing.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -65,7 +66,7 @@ bool placeRotated(QPainter &layer, OverlayObject &object, const QImage &image)
         return false;
 
     object.bounds = QRectF(object.rect.x(), object.rect.y(), turned.width(), turned.height());
-    layer.drawImage(QPointF(object.x, object.y), turned);
+    drawImageReduced(layer, QRectF(QPointF(object.x, object.y), QSizeF(turned.size())), turned);
     return true;
 }
 

@@ -531,10 +531,12 @@ private Q_SLOTS:
 
     // After ten quiet ticks one smooth view is asked for; a view made for what is
     // no longer shown, or while a photo is being panned, must not replace the
-    // fast one.
+    // fast one. Below 100 % the view is rendered smooth at its own size, so this
+    // is watched above it.
     void smoothView()
     {
         QFETCH(QString, meanwhile);
+        state.zoomPercent = 200.0f;
         showLayout();
         putPhoto(0, Qt::white);
         const auto isGrey = [](QColor c) { return c.red() > 60 && c.red() < 200; };
