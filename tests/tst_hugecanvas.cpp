@@ -129,6 +129,7 @@ private Q_SLOTS:
         const QRect target(0, 0, 1200, 900);
         const QSize viewSize = target.size() * (zoom / 100.0);
         CollageRenderer renderer;
+        // Bands a few view pixels high, so that frames, shadows and objects cross their edges.
         renderer.setBandRows(zoom * 4 / 5);
         renderer.renderView(target, viewSize);
 
@@ -204,11 +205,14 @@ private Q_SLOTS:
         QCOMPARE(shown(), QColor(Qt::black));
     }
 
-    // The image kept of a photo shown above the limit is within the limit and the source:
-    // sqrt(2,000,000 / 8,000,000) = 1/2; with a source a fifth of the size shown, the limit
-    // (a tenth of each side) binds first.
+    // The image kept of a photo is bounded by its source and by the limit.
     void boundsTheHeldImage()
     {
+        // Enlarged within the limit: the height binds, 3000 / 16000 = 0.1875, and 21333 x
+        // 0.1875 = 3999.9, a pixel short of the source.
+        QCOMPARE(heldDisplaySize({21333, 16000}, {4000, 3000}, qint64(1) << 40), QSize(4000, 3000));
+        // Above the limit: sqrt(2,000,000 / 8,000,000) = 1/2; with a source a fifth of the
+        // size shown, the limit (a tenth of each side) binds first.
         QCOMPARE(heldDisplaySize({4000, 2000}, {8000, 4000}, 2000000), QSize(2000, 1000));
         QCOMPARE(heldDisplaySize({20000, 10000}, {4000, 2000}, 2000000), QSize(2000, 1000));
         QCOMPARE(heldDisplaySize({40, 30}, {}, 2000000), QSize());
