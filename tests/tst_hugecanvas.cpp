@@ -195,8 +195,8 @@ private Q_SLOTS:
         };
         QCOMPARE(shown(), QColor(Qt::red));
 
-        // Dragged right by 300 view pixels, 6000 document pixels: the frame's left part is
-        // left without photo.
+        // Dragged right by 300 view pixels, 6000 document pixels: the photo moves from x = 800
+        // to 6800 and leaves the frame's left part without photo.
         const QPoint from(400, 800);
         QTest::mousePress(&canvas, Qt::LeftButton, {}, from);
         QTest::mouseMove(&canvas, from + QPoint(300, 0));
