@@ -6,25 +6,8 @@
 #include "PhotoPlacement.h"
 #include "TestSupport.h"
 
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTextStream>
-
-namespace {
-
-// Detail everywhere, so a slice drawn a row off shows.
-QImage stripedPhoto(int slot)
-{
-    const QColor tint = QColor::fromHsv(slot * 50, 200, 220);
-    QImage photo(800, 600, QImage::Format_RGB32);
-    photo.fill(tint);
-    QPainter painter(&photo);
-    for (int y = 0; y < photo.height(); y += 5)
-        painter.fillRect(QRect(0, y, photo.width(), 2), tint.darker(240));
-    return photo;
-}
-
-} // namespace
 
 class TestExportSlices : public QObject
 {
@@ -60,7 +43,7 @@ private Q_SLOTS:
         QFETCH(int, bandRows);
         QFETCH(int, backgroundType);
 
-        QTemporaryDir dir;
+        const QString photo = TestSupport::dataPath(QStringLiteral("photos/camera_480x360.jpg"));
         CollageState &state = CollageState::instance();
         state.photoCountIndex = count - 1;
         state.canvasSize = canvas;
@@ -73,8 +56,7 @@ private Q_SLOTS:
         settings.backgroundColorMode = 1;
         settings.backgroundColor2 = QColor(40, 90, 160);
         // Wider than the canvas, so it ends above the bottom and leaves rows clear.
-        settings.backgroundImage = dir.filePath(QStringLiteral("background.png"));
-        QVERIFY(stripedPhoto(3).scaled(400, 150).save(settings.backgroundImage));
+        settings.backgroundImage = photo;
         for (LayoutCell &cell : state.currentLayout()->cells)
             cell.rotation = rotation;
 
@@ -82,7 +64,7 @@ private Q_SLOTS:
         CollageRenderer renderer;
         renderer.buildGeometry(target);
         for (int slot = 0; slot < count; ++slot)
-            QVERIFY(placePhoto(slot, QString(), stripedPhoto(slot)));
+            QVERIFY(placePhoto(slot, photo, QImage(photo)));
         createLabel();
         createEmoji(QStringLiteral("\U0001F600"));
         for (qsizetype i = 0; i < state.document.objects.size(); ++i) {
