@@ -6,69 +6,8 @@
 #include "PhotoPlacement.h"
 #include "TestSupport.h"
 
-#include <QFile>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <cstring>
-
-namespace {
-
-int runCollageRender(const QStringList &arguments)
-{
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    return CollageRenderCommand(outStream, errStream).run(arguments);
-}
-
-// Detail everywhere, so a slice drawn a row off shows.
-QImage stripedPhoto(int slot)
-{
-    const QColor tint = QColor::fromHsv(slot * 50, 200, 220);
-    QImage photo(800, 600, QImage::Format_RGB32);
-    photo.fill(tint);
-    QPainter painter(&photo);
-    for (int y = 0; y < photo.height(); y += 5)
-        painter.fillRect(QRect(0, y, photo.width(), 2), tint.darker(240));
-    return photo;
-}
-
-// The slices stacked into one image; null when they do not add up to the canvas.
-QImage joinSlices(CollageRenderer &renderer, const QRect &target, bool backgroundOnly,
-                  int *sliceCount = nullptr)
-{
-    QImage joined(target.size(), QImage::Format_ARGB32_Premultiplied);
-    int top = 0;
-    int count = 0;
-    const bool rendered = renderer.renderExportRows(
-        target,
-        [&](const QImage &rows) {
-            if (rows.width() != target.width() || top + rows.height() > target.height())
-                return false;
-            for (int y = 0; y < rows.height(); ++y)
-                std::memcpy(joined.scanLine(top + y), rows.constScanLine(y),
-                            size_t(rows.bytesPerLine()));
-            top += rows.height();
-            ++count;
-            return true;
-        },
-        backgroundOnly);
-    if (sliceCount)
-        *sliceCount = count;
-    return rendered && top == target.height() ? joined : QImage();
-}
-
-// The PNG file's colour type: 2 for RGB, 6 for RGBA.
-int pngColourType(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray head = file.read(26);
-    return head.size() == 26 ? int(uchar(head[25])) : -1;
-}
-
-} // namespace
 
 class TestExportSlices : public QObject
 {
@@ -88,11 +27,10 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("canvas");
         QTest::addColumn<int>("bandRows");
         QTest::addColumn<int>("backgroundType"); // 0 gradient, 2 picture
-        QTest::addColumn<int>("topOffset");
-        QTest::newRow("grid, small slices") << 4 << 0 << QSize(640, 480) << 40 << 0 << 0;
-        QTest::newRow("turned frames, odd height") << 3 << 12 << QSize(600, 517) << 64 << 0 << 0;
-        QTest::newRow("picture background, offset") << 5 << 0 << QSize(560, 600) << 50 << 2 << 36;
-        QTest::newRow("one slice") << 2 << 0 << QSize(300, 200) << 0 << 2 << 0;
+        QTest::newRow("grid, small slices") << 4 << 0 << QSize(640, 480) << 40 << 0;
+        QTest::newRow("turned frames, odd height") << 3 << 12 << QSize(600, 517) << 64 << 0;
+        QTest::newRow("picture background") << 5 << 0 << QSize(560, 600) << 50 << 2;
+        QTest::newRow("one slice") << 2 << 0 << QSize(300, 200) << 0 << 2;
     }
 
     // The slices must make up the image a whole export gives: background, shadows,
@@ -104,26 +42,21 @@ private Q_SLOTS:
         QFETCH(QSize, canvas);
         QFETCH(int, bandRows);
         QFETCH(int, backgroundType);
-        QFETCH(int, topOffset);
 
-        QTemporaryDir dir;
+        const QString photo = TestSupport::dataPath(QStringLiteral("photos/camera_480x360.jpg"));
         CollageState &state = CollageState::instance();
         state.photoCountIndex = count - 1;
-        state.layoutIndex = 0;
         state.canvasSize = canvas;
         CanvasSettings &settings = state.settings;
         settings.margin = 30;
         settings.spacing = settings.roundCorners = 12;
-        settings.topOffset = topOffset;
+        settings.topOffset = 36;
         settings.cornerTopLeft = settings.cornerBottomRight = true;
         settings.backgroundType = backgroundType;
         settings.backgroundColorMode = 1;
         settings.backgroundColor2 = QColor(40, 90, 160);
-        if (backgroundType == 2) {
-            // Wider than the canvas, so it ends above the bottom and leaves rows clear.
-            settings.backgroundImage = dir.filePath(QStringLiteral("background.png"));
-            QVERIFY(stripedPhoto(3).scaled(400, 150).save(settings.backgroundImage));
-        }
+        // Wider than the canvas, so it ends above the bottom and leaves rows clear.
+        settings.backgroundImage = photo;
         for (LayoutCell &cell : state.currentLayout()->cells)
             cell.rotation = rotation;
 
@@ -131,7 +64,7 @@ private Q_SLOTS:
         CollageRenderer renderer;
         renderer.buildGeometry(target);
         for (int slot = 0; slot < count; ++slot)
-            QVERIFY(placePhoto(slot, QString(), stripedPhoto(slot)));
+            QVERIFY(placePhoto(slot, photo, QImage(photo)));
         createLabel();
         createEmoji(QStringLiteral("\U0001F600"));
         for (qsizetype i = 0; i < state.document.objects.size(); ++i) {
@@ -145,50 +78,52 @@ private Q_SLOTS:
 
         renderer.setBandRows(bandRows);
         const QImage whole = renderer.renderCollage(target, true).copy();
-        int slices = 0;
-        const QImage joined = joinSlices(renderer, target, false, &slices);
-        QVERIFY(!joined.isNull());
+        int top = 0, slices = 0, worst = 0;
+        QVERIFY(renderer.renderExportRows(target, [&](const QImage &rows) {
+            const QImage expected = whole.copy(0, top, whole.width(), rows.height());
+            worst = std::max(worst, TestSupport::maxChannelDifference(rows, expected));
+            top += rows.height();
+            ++slices;
+            return true;
+        }));
+        QCOMPARE(top, canvas.height());
         QVERIFY(bandRows == 0 || slices > 1);
-        QVERIFY2(TestSupport::fuzzyEqual(whole, joined, 2),
-                 qPrintable(QString::number(TestSupport::maxChannelDifference(whole, joined))));
+        QVERIFY2(worst <= 2, qPrintable(QString::number(worst)));
     }
 
     void pngKeepsAlphaOnlyWhereTheCollageHasIt_data()
     {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<int>("colourType");
+        QTest::addColumn<QString>("options");
         QTest::addColumn<int>("cornerAlpha");
-        QTest::newRow("opaque background") << QStringList{"--background", "#336699"} << 2 << 255;
-        QTest::newRow("clear background") << QStringList{"--background", "#00000000"} << 6 << 0;
-        QTest::newRow("half-clear background")
-            << QStringList{"--background", "#80336699"} << 6 << 128;
+        QTest::newRow("opaque background") << "--background #336699" << 255;
+        QTest::newRow("clear background") << "--background #00000000" << 0;
+        QTest::newRow("half-clear background") << "--background #80336699" << 128;
         // The one frame covers the canvas to its edges, the clear background nowhere.
         QTest::newRow("clear background under a frame covering all")
-            << QStringList{"--background", "#00000000", "--count",  "1", "--margin",     "0",
-                           "--spacing",    "0",         "--radius", "0", "--line-width", "0"}
-            << 2 << 255;
+            << "--background #00000000 --count 1 --margin 0 --spacing 0 --radius 0 --line-width 0"
+            << 255;
     }
 
     // The file written slice by slice is the collage the other writers get whole, and it
     // has an alpha channel exactly when some pixel is not opaque.
     void pngKeepsAlphaOnlyWhereTheCollageHasIt()
     {
-        QFETCH(QStringList, options);
-        QFETCH(int, colourType);
+        QFETCH(QString, options);
         QFETCH(int, cornerAlpha);
         QTemporaryDir dir;
-        const QString photo = dir.filePath(QStringLiteral("photo.png"));
-        QVERIFY(stripedPhoto(1).save(photo));
-        const QStringList common =
-            QStringList{"--size", "420x700", "--corners", "none", "--photo", photo} + options;
+        const QString photo = TestSupport::dataPath(QStringLiteral("photos/camera_480x360.jpg"));
+        QString out;
+        QTextStream stream(&out);
         const QString png = dir.filePath(QStringLiteral("collage.png"));
         const QString tiff = dir.filePath(QStringLiteral("collage.tiff"));
-        QCOMPARE(runCollageRender(common + QStringList{"--out", png}), 0);
-        QCOMPARE(runCollageRender(common + QStringList{"--out", tiff}), 0);
-
-        QCOMPARE(pngColourType(png), colourType);
+        for (const QString &file : {png, tiff}) {
+            const QStringList arguments{"--size",  "420x700", "--corners", "none",
+                                        "--photo", photo,     "--out",     file};
+            QCOMPARE(CollageRenderCommand(stream, stream).run(arguments + options.split(' ')), 0);
+        }
         const QImage streamed(png);
         const QImage whole(tiff);
+        QCOMPARE(streamed.hasAlphaChannel(), cornerAlpha != 255);
         QCOMPARE(qAlpha(streamed.pixel(0, 0)), cornerAlpha);
         QVERIFY2(TestSupport::fuzzyEqual(streamed, whole, 1),
                  qPrintable(QString::number(TestSupport::maxChannelDifference(streamed, whole))));
