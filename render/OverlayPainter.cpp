@@ -66,7 +66,11 @@ bool placeRotated(QPainter &layer, OverlayObject &object, const QImage &image)
         return false;
 
     object.bounds = QRectF(object.rect.x(), object.rect.y(), turned.width(), turned.height());
-    drawImageReduced(layer, QRectF(QPointF(object.x, object.y), QSizeF(turned.size())), turned);
+    // Whole pixels, rounded the same way wherever the painter's origin lies: the raster
+    // engine rounds a half-pixel position away from zero, so an object centred at .5 would
+    // land a pixel off in an export slice whose top lies below the object's top.
+    const QPointF at(std::floor(object.x + 0.5), std::floor(object.y + 0.5));
+    drawImageReduced(layer, QRectF(at, QSizeF(turned.size())), turned);
     return true;
 }
 

@@ -27,10 +27,13 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("canvas");
         QTest::addColumn<int>("bandRows");
         QTest::addColumn<int>("backgroundType"); // 0 gradient, 2 picture
-        QTest::newRow("grid, small slices") << 4 << 0 << QSize(640, 480) << 40 << 0;
-        QTest::newRow("turned frames, odd height") << 3 << 12 << QSize(600, 517) << 64 << 0;
-        QTest::newRow("picture background") << 5 << 0 << QSize(560, 600) << 50 << 2;
-        QTest::newRow("one slice") << 2 << 0 << QSize(300, 200) << 0 << 2;
+        QTest::addColumn<bool>("moveObjects");
+        QTest::newRow("grid, small slices") << 4 << 0 << QSize(640, 480) << 40 << 0 << true;
+        QTest::newRow("turned frames, odd height") << 3 << 12 << QSize(600, 517) << 64 << 0 << true;
+        // Created objects sit centred, at half pixels, across a slice edge.
+        QTest::newRow("objects where created") << 3 << 12 << QSize(600, 517) << 64 << 0 << false;
+        QTest::newRow("picture background") << 5 << 0 << QSize(560, 600) << 50 << 2 << true;
+        QTest::newRow("one slice") << 2 << 0 << QSize(300, 200) << 0 << 2 << true;
     }
 
     // The slices must make up the image a whole export gives: background, shadows,
@@ -42,6 +45,7 @@ private Q_SLOTS:
         QFETCH(QSize, canvas);
         QFETCH(int, bandRows);
         QFETCH(int, backgroundType);
+        QFETCH(bool, moveObjects);
 
         const QString photo = TestSupport::dataPath(QStringLiteral("photos/camera_480x360.jpg"));
         CollageState &state = CollageState::instance();
@@ -67,7 +71,7 @@ private Q_SLOTS:
             QVERIFY(placePhoto(slot, photo, QImage(photo)));
         createLabel();
         createEmoji(QStringLiteral("\U0001F600"));
-        for (qsizetype i = 0; i < state.document.objects.size(); ++i) {
+        for (qsizetype i = 0; moveObjects && i < state.document.objects.size(); ++i) {
             OverlayObject &object = state.document.objects[i];
             object.x = 80.0 + 200.0 * i;
             object.y = 70.0 + 90.0 * i;
