@@ -10,7 +10,6 @@
 #include "QuiltraSideBarForm.h"
 #include "TestSupport.h"
 
-#include <QAbstractButton>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QLabel>
@@ -157,8 +156,7 @@ private slots:
         state().document.frameRects = {QRectF(0, 0, 10, 10)};
         for (const QString &step : steps)
             f.set(step.section('=', 0, 0), step.section('=', 1).toInt());
-        QVERIFY(std::abs(state().canvasSize.width() - size.width()) < 1e-3 &&
-                std::abs(state().canvasSize.height() - size.height()) < 1e-3);
+        QCOMPARE((state().canvasSize * 1000).toSize(), (size * 1000).toSize());
         QCOMPARE(f.redraws(true), redraws);
         QCOMPARE(f.redraws(false), 0);
         QCOMPARE(f.sizeHandled.size(), qMax(redraws, 1));
@@ -445,30 +443,19 @@ private slots:
     }
 
     // Seven layouts in picker pixels: the grid starts at (1, 1); thumbnails are 100 wide with a
-    // gap of 9, three to a row.
-    void indexAt_data()
-    {
-        QTest::addColumn<QPoint>("pos");
-        QTest::addColumn<int>("index");
-        QTest::newRow("first pixel") << QPoint(1, 1) << 0;
-        QTest::newRow("left of the grid") << QPoint(0, 50) << -1;
-        QTest::newRow("above the grid") << QPoint(50, 0) << -1;
-        QTest::newRow("gap right of first") << QPoint(109, 50) << 0;
-        QTest::newRow("second column starts") << QPoint(110, 50) << 1;
-        QTest::newRow("bottom edge") << QPoint(50, 101) << 0;
-        QTest::newRow("gap below") << QPoint(50, 102) << -1;
-        QTest::newRow("second row starts") << QPoint(50, 110) << 3;
-        QTest::newRow("past the third column") << QPoint(328, 50) << -1;
-        QTest::newRow("last layout") << QPoint(50, 250) << 6;
-        QTest::newRow("past the last layout") << QPoint(150, 250) << -1;
-    }
-
+    // gap of 9, three to a row. Probed: the first pixel, left of and above the grid, the gap
+    // right of the first, the second column's start, the bottom edge, the gap below, the second
+    // row's start, past the third column, the last layout and past it.
     void indexAt()
     {
-        QFETCH(QPoint, pos);
         LayoutGrid grid;
         grid.left = 1;
-        QTEST(grid.indexAt(pos, 7), "index");
+        QList<int> found;
+        for (QPoint pos : {QPoint(1, 1), QPoint(0, 50), QPoint(50, 0), QPoint(109, 50),
+                           QPoint(110, 50), QPoint(50, 101), QPoint(50, 102), QPoint(50, 110),
+                           QPoint(328, 50), QPoint(50, 250), QPoint(150, 250)})
+            found << grid.indexAt(pos, 7);
+        QCOMPARE(found, (QList<int>{0, -1, -1, 0, 1, 0, -1, 3, -1, 6, -1}));
     }
 
     // Three photos: ten layouts in four rows, as the side bar shows them.
