@@ -180,8 +180,8 @@ class TestCanvasForm : public QObject
 
     // One step of what the user does, its words split by '|': "drop|slot|files, text or own"
     // (slot -1: the gap beside frame 0), "shift|from|to[|payload]", "menu|choice[|answer]" on
-    // frame 1, "bg" (a new background, then a frames-only redraw), "rm" (frame 1's file
-    // disappears), "dclick|slot" (choosing lime.png).
+    // frame 1, "pan|slot" (by (-20, 15) widget pixels), "bg" (a new background, then a frames-only
+    // redraw), "rm" (frame 1's file disappears), "dclick|slot" (choosing lime.png).
     void play(const QStringList &step)
     {
         const int slot = step.value(1).toInt();
@@ -204,6 +204,12 @@ class TestCanvasForm : public QObject
             QTest::mouseClick(canvas.get(), Qt::LeftButton, Qt::ShiftModifier, at);
         } else if (step[0] == "menu") {
             rightClick(document.frameRects[1].center(), step[1], step.value(2));
+        } else if (step[0] == "pan") {
+            const QPointF start = document.photos[size_t(slot)].position;
+            QTest::mousePress(canvas.get(), Qt::LeftButton, {}, at);
+            QTest::mouseMove(canvas.get(), at + QPoint(-20, 15));
+            QTest::mouseRelease(canvas.get(), Qt::LeftButton, {}, at + QPoint(-20, 15));
+            QCOMPARE(document.photos[size_t(slot)].position, start + QPointF(-40, 30));
         } else if (step[0] == "bg") {
             state.settings.backgroundColor1 = Qt::darkGreen;
             canvas->requestRedraw(true);
@@ -378,16 +384,6 @@ private Q_SLOTS:
         QCOMPARE(object.rect.topLeft(), to.toPoint());
     }
 
-    void panMovesThePhoto()
-    {
-        showLayout();
-        putPhoto(1, kRed);
-        const QPointF start = document.photos[1].position;
-        QTest::mousePress(canvas.get(), Qt::LeftButton, {}, frameCentre(1));
-        QTest::mouseMove(canvas.get(), frameCentre(1) + QPoint(-20, 15));
-        QCOMPARE(document.photos[1].position, start + QPointF(-40, 30));
-    }
-
     void wheel_data()
     {
         QTest::addColumn<QString>("target"); // "stuck": a photo with a stale forwarded Shift
@@ -455,6 +451,7 @@ private Q_SLOTS:
         // drag of this canvas behind it.
         QTest::newRow("a number as text") << "drop|2|text" << QList{r, p, f, b};
         QTest::newRow("the canvas's own type") << "drop|2|own" << QList{r, p, f, b};
+        QTest::newRow("pan") << "pan|1" << QList{r, p, f, b};
         QTest::newRow("Shift-drag swaps") << "shift|0|1" << QList{p, r, f, b};
         QTest::newRow("Shift-drag into an empty frame") << "shift|0|2" << QList{f, p, r, b};
         QTest::newRow("drag payload names another slot") << "shift|0|2|1" << QList{r, p, f, b};
