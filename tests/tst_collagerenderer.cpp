@@ -400,6 +400,32 @@ private Q_SLOTS:
 
     // No image can be this wide: the render gives up on the picture without crashing, and
     // the canvas still gets its frames for hit testing.
+    // The shadow lies around the frame, evenly on every side, fading with the distance,
+    // and never on the frame itself.
+    void shadowAroundTheFrame()
+    {
+        plainCanvas(QSize(200, 150), 20);
+        settings().backgroundColor1 = QColor(220, 30, 40);
+        settings().dropShadow = 1;
+        CollageRenderer renderer;
+        const QImage shadowed = renderer.renderCollage(canvasRect(), true).copy();
+        settings().dropShadow = 0;
+        const QImage plain = renderer.renderCollage(canvasRect(), true).copy();
+        const auto darkening = [&](int x, int y) {
+            return qRed(plain.pixel(x, y)) - qRed(shadowed.pixel(x, y));
+        };
+        // The frame spans (20, 20) to (179, 129); the shadow fades over a dozen pixels.
+        const QList<int> fading{darkening(17, 75), darkening(12, 75), darkening(8, 75)};
+        QVERIFY2(fading[0] >= 40 && fading[1] >= 10 && fading[1] < fading[0] &&
+                     fading[2] < fading[1] && darkening(1, 75) <= fading[2],
+                 qPrintable(QString::number(fading[0]) + ' ' + QString::number(fading[1]) + ' ' +
+                            QString::number(fading[2])));
+        QVERIFY(std::abs(darkening(17, 75) - darkening(182, 75)) <= 2);
+        QVERIFY(std::abs(darkening(100, 17) - darkening(100, 132)) <= 2);
+        QVERIFY(std::abs(darkening(17, 75) - darkening(100, 17)) <= 2);
+        QCOMPARE(shadowed.pixel(100, 75), plain.pixel(100, 75));
+    }
+
     void canvasTooLargeToAllocate()
     {
         for (const bool forExport : {false, true}) {
