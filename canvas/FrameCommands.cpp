@@ -13,31 +13,32 @@ PhotoFrame *photoSlot(int slot)
     return &CollageState::instance().document.photos[size_t(slot)];
 }
 
+// Applies change to the slot's source and display image; a display image that is the
+// source itself stays so, rather than becoming a second copy. False for no slot.
+template <typename Change> bool changePhotoImages(int slot, Change change)
+{
+    PhotoFrame *photo = photoSlot(slot);
+    if (!photo)
+        return false;
+    const bool shared = photo->displayImage.cacheKey() == photo->sourceImage.cacheKey();
+    photo->sourceImage = change(photo->sourceImage);
+    photo->displayImage = shared ? photo->sourceImage : change(photo->displayImage);
+    return true;
+}
+
 } // namespace
 
 bool grayscalePhoto(int slot)
 {
-    PhotoFrame *photo = photoSlot(slot);
-    if (!photo)
-        return false;
-    // A display image that is the source itself stays so, rather than a second copy.
-    const bool shared = photo->displayImage.cacheKey() == photo->sourceImage.cacheKey();
-    photo->sourceImage = photo->sourceImage.convertToFormat(QImage::Format_Grayscale8);
-    photo->displayImage = shared ? photo->sourceImage
-                                 : photo->displayImage.convertToFormat(QImage::Format_Grayscale8);
-    return true;
+    return changePhotoImages(
+        slot, [](const QImage &image) { return image.convertToFormat(QImage::Format_Grayscale8); });
 }
 
 bool filterPhoto(int slot, int filterIndex, int value)
 {
-    PhotoFrame *photo = photoSlot(slot);
-    if (!photo)
-        return false;
-    const bool shared = photo->displayImage.cacheKey() == photo->sourceImage.cacheKey();
-    photo->sourceImage = applyFilter(photo->sourceImage, filterIndex, float(value));
-    photo->displayImage =
-        shared ? photo->sourceImage : applyFilter(photo->displayImage, filterIndex, float(value));
-    return true;
+    return changePhotoImages(slot, [filterIndex, value](const QImage &image) {
+        return applyFilter(image, filterIndex, float(value));
+    });
 }
 
 bool resetPhoto(int slot)

@@ -181,13 +181,7 @@ qint64 maxShownPixels(const QSizeF &canvasSize)
 
 qint64 maxDisplayPixels(const QSizeF &canvasSize)
 {
-    const qreal canvasPixels = canvasSize.width() * canvasSize.height();
-    if (!(canvasPixels > 0.0))
-        return kMinDisplayPixels;
-    const qreal wanted = canvasPixels * kDisplayCanvasMultiple;
-    if (wanted >= qreal(kMaxDisplayPixels))
-        return kMaxDisplayPixels;
-    return std::max(kMinDisplayPixels, qint64(wanted));
+    return std::min(maxShownPixels(canvasSize), kMaxDisplayPixels);
 }
 
 QSize heldDisplaySize(const QSize &displaySize, const QSize &source, qint64 maxPixels)

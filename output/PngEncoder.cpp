@@ -73,18 +73,12 @@ void packRow(const QRgb *pixels, int width, bool alpha, uchar *out)
     }
 }
 
-// Whether any of rows [first, end) of a 32-bit ARGB image is less than opaque.
+// Whether any of rows [first, end) of a 32-bit ARGB image is less than opaque, looked at
+// in place.
 bool hasTranslucentRow(const QImage &image, int first, int end)
 {
-    for (int y = first; y < end; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        QRgb all = 0xffffffffu;
-        for (int x = 0; x < image.width(); ++x)
-            all &= line[x];
-        if (qAlpha(all) != 255)
-            return true;
-    }
-    return false;
+    return !isOpaque(QImage(image.constScanLine(first), image.width(), end - first,
+                            image.bytesPerLine(), image.format()));
 }
 
 // The byte as a signed difference, the way libpng weighs a filtered row.
