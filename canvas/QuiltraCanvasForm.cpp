@@ -693,26 +693,17 @@ void QuiltraCanvasForm::paintEvent(QPaintEvent *event)
 
 void QuiltraCanvasForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    const QMimeData *payload = event->mimeData();
-    const bool ownPhoto =
-        payload->hasFormat(QString::fromLatin1(kPhotoSlotMimeType)) && photoDragSlot >= 0;
-    if (!zoomUsable(state().zoomPercent) || !(payload->hasUrls() || ownPhoto)) {
+    if (!zoomUsable(state().zoomPercent) || !carriesPhotos(event->mimeData())) {
         event->ignore();
         return;
     }
-    // A link leaves a dragged file where it is in the program it came from.
-    if (event->possibleActions().testFlag(Qt::LinkAction))
-        event->setDropAction(Qt::LinkAction);
-    event->accept();
+    acceptAsLink(event);
 }
 
 void QuiltraCanvasForm::dragMoveEvent(QDragMoveEvent *event)
 {
     const std::optional<QPointF> docPos = toDocument(event->position());
-    const QMimeData *payload = event->mimeData();
-    const bool ownPhoto =
-        payload->hasFormat(QString::fromLatin1(kPhotoSlotMimeType)) && photoDragSlot >= 0;
-    if (!docPos || !(payload->hasUrls() || ownPhoto)) {
+    if (!docPos || !carriesPhotos(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -721,6 +712,18 @@ void QuiltraCanvasForm::dragMoveEvent(QDragMoveEvent *event)
         event->ignore();
         return;
     }
+    acceptAsLink(event);
+}
+
+bool QuiltraCanvasForm::carriesPhotos(const QMimeData *payload) const
+{
+    return payload->hasUrls() ||
+           (payload->hasFormat(QString::fromLatin1(kPhotoSlotMimeType)) && photoDragSlot >= 0);
+}
+
+void QuiltraCanvasForm::acceptAsLink(QDropEvent *event)
+{
+    // A link leaves a dragged file where it is in the program it came from.
     if (event->possibleActions().testFlag(Qt::LinkAction))
         event->setDropAction(Qt::LinkAction);
     event->accept();

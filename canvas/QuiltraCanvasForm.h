@@ -10,7 +10,9 @@
 
 class CollageHQImageThread;
 class QDrag;
+class QDropEvent;
 class QMenu;
+class QMimeData;
 class QTimer;
 
 namespace Ui {
@@ -112,6 +114,9 @@ private:
     void renderForView();
     // The size the collage is rendered at for the current zoom.
     QSize renderSize() const;
+    // Whether a drag brings files or this canvas's own photo.
+    bool carriesPhotos(const QMimeData *payload) const;
+    static void acceptAsLink(QDropEvent *event);
     OverlayObject *heldObject();
     // The document point of a pointer position, or nothing while the zoom maps nowhere.
     std::optional<QPointF> toDocument(QPointF widgetPos) const;
