@@ -173,6 +173,25 @@ CollageRenderCommand::CollageRenderCommand(QTextStream &out, QTextStream &err)
 {
 }
 
+int CollageRenderCommand::failure(const QString &message)
+{
+    m_err << "collage-render: " << message << "\n";
+    m_err.flush();
+    return kFailure;
+}
+
+void CollageRenderCommand::reportWritten(const QString &path, const QSize &size, qint64 readTime,
+                                         qint64 renderTime, qint64 writeTime, bool timings)
+{
+    m_out << "wrote " << path << " (" << size.width() << "x" << size.height() << ")\n";
+    if (timings) {
+        m_out << QStringLiteral("timings: read %1 ms, render %2 ms, write %3 ms\n")
+                     .arg(readTime)
+                     .arg(renderTime)
+                     .arg(writeTime);
+    }
+}
+
 int CollageRenderCommand::usageError(const QString &message)
 {
     m_err << "collage-render: " << message << "\n";
@@ -372,9 +391,7 @@ int CollageRenderCommand::run(const QStringList &arguments)
     // The renderer draws nothing for a picture it cannot read; the tool says so instead.
     const QString picture = options.backgroundType == 1 ? options.texture : options.backgroundImage;
     if (options.backgroundType != 0 && QImage(picture).isNull()) {
-        m_err << "collage-render: cannot read background picture " << picture << "\n";
-        m_err.flush();
-        return kFailure;
+        return failure(QStringLiteral("cannot read background picture ") + picture);
     }
     settings.backgroundTexture =
         options.texture.isEmpty() ? settings.backgroundTexture : options.texture;
@@ -394,9 +411,8 @@ int CollageRenderCommand::run(const QStringList &arguments)
     ImageFileWriter writer(options.out);
     const QString refusal = writer.checkBeforeWriting(options.size);
     if (!refusal.isEmpty()) {
-        m_err << "collage-render: cannot write " << options.out << ": " << refusal << "\n";
-        m_err.flush();
-        return kFailure;
+        return failure(QStringLiteral("cannot write ") + options.out + QStringLiteral(": ") +
+                       refusal);
     }
 
     const QRect target(QPoint(0, 0), options.size);
@@ -415,15 +431,11 @@ int CollageRenderCommand::run(const QStringList &arguments)
         const QString &path = options.photos[slot];
         const QImage &photo = photos[slot];
         if (photo.isNull()) {
-            m_err << "collage-render: cannot read photo " << path << "\n";
-            m_err.flush();
-            return kFailure;
+            return failure(QStringLiteral("cannot read photo ") + path);
         }
         if (!placePhoto(int(slot), path, photo)) {
-            m_err << "collage-render: cannot place photo " << path << " into frame " << slot
-                  << "\n";
-            m_err.flush();
-            return kFailure;
+            return failure(QStringLiteral("cannot place photo ") + path +
+                           QStringLiteral(" into frame ") + QString::number(slot));
         }
         // Export draws every photo again from its source. The copy placing made is as
         // large as the frame, on a poster hundreds of megabytes: dropped at once, before
@@ -466,22 +478,13 @@ int CollageRenderCommand::run(const QStringList &arguments)
             });
         const qint64 renderAndWriteTime = phase.elapsed();
         if (!written) {
-            m_err << "collage-render: cannot write " << options.out << ": "
-                  << (rendered && !writer.errorString().isEmpty()
-                          ? writer.errorString()
-                          : QStringLiteral("not enough memory to render the collage"))
-                  << "\n";
-            m_err.flush();
-            return kFailure;
+            return failure(QStringLiteral("cannot write ") + options.out + QStringLiteral(": ") +
+                           (rendered && !writer.errorString().isEmpty()
+                                ? writer.errorString()
+                                : QStringLiteral("not enough memory to render the collage")));
         }
-        m_out << "wrote " << options.out << " (" << options.size.width() << "x"
-              << options.size.height() << ")\n";
-        if (options.timings) {
-            m_out << QStringLiteral("timings: read %1 ms, render %2 ms, write %3 ms\n")
-                         .arg(readTime)
-                         .arg(renderAndWriteTime - encodeTime)
-                         .arg(encodeTime);
-        }
+        reportWritten(options.out, options.size, readTime, renderAndWriteTime - encodeTime,
+                      encodeTime, options.timings);
         m_out.flush();
         return kSuccess;
     }
@@ -489,10 +492,9 @@ int CollageRenderCommand::run(const QStringList &arguments)
     QImage image = renderer.renderCollage(target, true);
     const qint64 renderTime = phase.restart();
     if (image.isNull()) {
-        m_err << "collage-render: cannot render a " << options.size.width() << "x"
-              << options.size.height() << " collage (not enough memory)\n";
-        m_err.flush();
-        return kFailure;
+        return failure(QStringLiteral("cannot render a %1x%2 collage (not enough memory)")
+                           .arg(options.size.width())
+                           .arg(options.size.height()));
     }
     // The writer may need as much again for its own buffers; the photos are drawn by now.
     if (options.repeat == 0) {
@@ -522,19 +524,11 @@ int CollageRenderCommand::run(const QStringList &arguments)
 
     phase.restart();
     if (!writer.write(image)) {
-        m_err << "collage-render: cannot write " << options.out << ": " << writer.errorString()
-              << "\n";
-        m_err.flush();
-        return kFailure;
+        return failure(QStringLiteral("cannot write ") + options.out + QStringLiteral(": ") +
+                       writer.errorString());
     }
     const qint64 writeTime = phase.elapsed();
-    m_out << "wrote " << options.out << " (" << image.width() << "x" << image.height() << ")\n";
-    if (options.timings) {
-        m_out << QStringLiteral("timings: read %1 ms, render %2 ms, write %3 ms\n")
-                     .arg(readTime)
-                     .arg(renderTime)
-                     .arg(writeTime);
-    }
+    reportWritten(options.out, image.size(), readTime, renderTime, writeTime, options.timings);
     if (options.repeat > 0) {
         // Encoding alone, into memory, so the file system's share shows as the difference.
         QBuffer memory;

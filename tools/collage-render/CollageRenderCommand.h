@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QStringList>
 
 class QTextStream;
@@ -20,6 +21,11 @@ public:
 
 private:
     int usageError(const QString &message);
+    // Says "collage-render: " and message on the error stream; kFailure.
+    int failure(const QString &message);
+    // The line naming the written file and, with timings, the line of phase times.
+    void reportWritten(const QString &path, const QSize &size, qint64 readTime, qint64 renderTime,
+                       qint64 writeTime, bool timings);
     void printUsage(QTextStream &stream) const;
 
     QTextStream &m_out;
